@@ -1,0 +1,21 @@
+# Fails when a portable source (one not named *_win.*) includes Win32 headers
+# or the Win32 shell. Run with: cmake -DROOT=<source dir> -P check-portable.cmake
+file(GLOB_RECURSE files ${ROOT}/app/* ${ROOT}/service/* ${ROOT}/window/* ${ROOT}/panels/* ${ROOT}/tests/core/*)
+set(bad "")
+foreach(f IN LISTS files)
+  if(f MATCHES "_win\\.(cpp|h)$" OR NOT f MATCHES "\\.(cpp|h)$")
+    continue()
+  endif()
+  file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "[<\"](windows|windef|winbase|winuser|objbase|ole2|shellapi)\\.h[>\"]"
+       OR line MATCHES "_win\\.h[>\"]" OR line MATCHES "framework/")
+      list(APPEND bad "${f}: ${line}")
+    endif()
+  endforeach()
+endforeach()
+if(bad)
+  list(JOIN bad "\n" text)
+  message(FATAL_ERROR "Portable sources include Win32 code:\n${text}")
+endif()
+message(STATUS "portable sources are free of Win32 includes")

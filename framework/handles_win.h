@@ -1,0 +1,178 @@
+// RAII owners for Win32 handles and GDI objects. Every owner is move-only, so
+// nothing is released twice, and counts its live objects so that tests can
+// check that repeated use of the launcher leaves nothing behind.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace tarvo {
+
+enum class ResourceKind { Bitmap, Font, Brush, DeviceContext, KernelHandle, Count };
+
+// Number of objects of a kind currently held by the owners below.
+int liveResources(ResourceKind kind);
+void countResource(ResourceKind kind, int delta);
+
+// Owner of a GDI object (bitmap, font, brush): DeleteObject on destruction.
+template <class H, ResourceKind Kind>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(H handle) { reset(handle); }
+    ~GdiObject() { reset(); }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    GdiObject(GdiObject&& other) noexcept : handle_(other.release()) {}
+    GdiObject& operator=(GdiObject&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = other.release();
+        }
+        return *this;
+    }
+
+    H get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+    // Gives up ownership without deleting.
+    H release() {
+        H handle = handle_;
+        if (handle_) countResource(Kind, -1);
+        handle_ = nullptr;
+        return handle;
+    }
+
+    void reset(H handle = nullptr) {
+        if (handle_) {
+            ::DeleteObject(handle_);
+            countResource(Kind, -1);
+        }
+        handle_ = handle;
+        if (handle_) countResource(Kind, +1);
+    }
+
+private:
+    H handle_ = nullptr;
+};
+
+using Bitmap = GdiObject<HBITMAP, ResourceKind::Bitmap>;
+using Font = GdiObject<HFONT, ResourceKind::Font>;
+using Brush = GdiObject<HBRUSH, ResourceKind::Brush>;
+
+// Loads a bitmap resource of this program; empty when it is missing.
+Bitmap loadBitmapResource(int id);
+// Width and height of a bitmap (0, 0 for none).
+SIZE bitmapSize(HBITMAP bitmap);
+
+// Owner of a kernel handle (process, thread, snapshot, token): CloseHandle.
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(HANDLE handle) { reset(handle); }
+    ~UniqueHandle() { reset(); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = other.release();
+        }
+        return *this;
+    }
+
+    HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    HANDLE release();
+    void reset(HANDLE handle = nullptr);
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+// A window's device context from GetDC, released on scope exit.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window);
+    ~WindowDC();
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// A memory device context compatible with another, deleted on scope exit.
+class MemoryDC {
+public:
+    explicit MemoryDC(HDC compatibleWith);
+    ~MemoryDC();
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// BeginPaint / EndPaint.
+class PaintDC {
+public:
+    explicit PaintDC(HWND window);
+    ~PaintDC();
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    HDC get() const { return paint_.hdc; }
+    const PAINTSTRUCT& info() const { return paint_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+};
+
+// Selects an object into a device context and restores the previous one on
+// scope exit.
+class SelectGuard {
+public:
+    SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    ~SelectGuard() {
+        if (previous_ && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
+    }
+    SelectGuard(const SelectGuard&) = delete;
+    SelectGuard& operator=(const SelectGuard&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// A process-wide mutual-exclusion lock and its scope guard.
+class CriticalSection {
+public:
+    CriticalSection() { ::InitializeCriticalSection(&section_); }
+    ~CriticalSection() { ::DeleteCriticalSection(&section_); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    void lock() { ::EnterCriticalSection(&section_); }
+    void unlock() { ::LeaveCriticalSection(&section_); }
+
+private:
+    CRITICAL_SECTION section_;
+};
+
+class LockGuard {
+public:
+    explicit LockGuard(CriticalSection& section) : section_(section) { section_.lock(); }
+    ~LockGuard() { section_.unlock(); }
+    LockGuard(const LockGuard&) = delete;
+    LockGuard& operator=(const LockGuard&) = delete;
+
+private:
+    CriticalSection& section_;
+};
+
+} // namespace tarvo

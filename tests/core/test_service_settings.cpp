@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "app/service_settings.h"
+
+namespace {
+
+struct LookUpCase {
+    const char* name;
+    std::string text;
+    std::string key;
+    std::optional<std::string> value;  // nothing: the entry is missing
+    std::size_t terminator;
+};
+
+TEST(LookUpSetting, Table) {
+    const LookUpCase cases[] = {
+        {"plain", "GS_MAIN_web=A#:", "GS_MAIN_web", "A", 13},
+        {"white space trimmed", "x GS_MAIN_ =\r\n \thttp://a/ b \v\f\r\n#:", "GS_MAIN_",
+         "http://a/ b", 32},
+        {"multi-line value", "K= one\r\ntwo\n#:", "K", "one\r\ntwo", 12},
+        {"empty value", "K=#:", "K", "", 2},
+        {"inside a longer key", "GS_MAIN_webx=X#:GS_MAIN_web=A#:", "GS_MAIN_web", "X", 14},
+        {"inside an earlier value", "GS_MAIN_=http://a/?GS_BBS_=1#:GS_BBS_=F#:", "GS_BBS_", "1",
+         28},
+        {"value without its #:", "GS_MAIN_=A\r\nGS_BBS_=B#:", "GS_MAIN_", "A\r\nGS_BBS_=B", 21},
+        {"no #: at all", "GS_MAIN_=A\r\n", "GS_MAIN_", std::nullopt, 0},
+        {"#: only before =", "GS_MAIN_#:=A", "GS_MAIN_", std::nullopt, 0},
+        {"no =", "GS_MAIN_ A#:", "GS_MAIN_", std::nullopt, 0},
+        {"case-sensitive", "gs_main_=A#:", "GS_MAIN_", std::nullopt, 0},
+        {"key absent", "GS_BBS_=A#:", "GS_MAIN_", std::nullopt, 0},
+    };
+    for (const LookUpCase& c : cases) {
+        const std::optional<SettingEntry> entry = lookUpSetting(c.text, c.key);
+        ASSERT_EQ(entry.has_value(), c.value.has_value()) << c.name;
+        if (entry) {
+            EXPECT_EQ(entry->value, *c.value) << c.name;
+            EXPECT_EQ(entry->terminator, c.terminator) << c.name;
+        }
+    }
+}
+
+const char kTwoPlatforms[] =
+    "free text is ignored\r\n"
+    "GS_MAIN_=B#:\r\nGS_MAIN_web=A#:\r\n"
+    "GS_BBS_=http://bbs/#:  GS_BBS_web = http://bbs.web/ #:\r\n"
+    "GS_API_=http://api/q#:GS_API_web=http://api.web/q#:\r\n"
+    "GS_API_platform_=p#:GS_API_platform_web=webp#:\r\n"
+    "GS_API_gkey_=g#:GS_API_gkey_web=wg#:\r\n"
+    "GS_API_key_=k#:GS_API_key_web=wk#:\r\n";
+
+// "?" marks a member that must stay unchanged.
+const char* const U = "?";
+
+struct FillCase {
+    const char* name;
+    std::string text;
+    std::string platformTag;
+    bool ok;
+    ServiceSettings expected;
+};
+
+void expectSettings(const ServiceSettings& actual, const ServiceSettings& expected,
+                    const char* name) {
+    EXPECT_EQ(actual.mainSiteUrl, expected.mainSiteUrl) << name;
+    EXPECT_EQ(actual.forumUrl, expected.forumUrl) << name;
+    EXPECT_EQ(actual.apiBaseUrl, expected.apiBaseUrl) << name;
+    EXPECT_EQ(actual.apiPlatform, expected.apiPlatform) << name;
+    EXPECT_EQ(actual.apiGameKey, expected.apiGameKey) << name;
+    EXPECT_EQ(actual.apiSignKey, expected.apiSignKey) << name;
+}
+
+TEST(FillServiceSettings, Table) {
+    const FillCase cases[] = {
+        {"platform entries", kTwoPlatforms, "web", true,
+         {"A", "http://bbs.web/", "http://api.web/q", "webp", "wg", "wk"}},
+        {"fallback to bare keys", kTwoPlatforms, "other", true,
+         {"B", "http://bbs/", "http://api/q", "p", "g", "k"}},
+        // An empty tag looks up the bare prefixes; "GS_API_" then matches the
+        // earlier "GS_API_platform_" entry.
+        {"bare GS_API_ finds a longer key first",
+         "GS_MAIN_=m#:GS_BBS_=b#:GS_API_platform_=p#:GS_API_=u#:GS_API_gkey_=g#:GS_API_key_=k#:",
+         "", true, {"m", "b", "p", "p", "g", "k"}},
+        {"bare key finds an earlier platform entry",
+         "GS_MAIN_web=A#:GS_MAIN_=B#:GS_BBS_=b#:GS_API_=u#:GS_API_platform_=p#:"
+         "GS_API_gkey_=g#:GS_API_key_=k#:",
+         "other", true, {"A", "b", "u", "p", "g", "k"}},
+        {"forum missing under both keys", "GS_MAIN_web=A#:GS_API_=u#:", "web", false,
+         {"A", U, U, U, U, U}},
+        {"first entry missing", "", "web", false, {U, U, U, U, U, U}},
+    };
+    for (const FillCase& c : cases) {
+        ServiceSettings settings{U, U, U, U, U, U};
+        EXPECT_EQ(fillServiceSettings(c.text, c.platformTag, settings), c.ok) << c.name;
+        expectSettings(settings, c.expected, c.name);
+    }
+}
+
+// Files are written to the test binary's working directory and removed again.
+class SettingsFile {
+public:
+    SettingsFile(const std::string& name, const std::string& bytes) : name_(name) {
+        std::ofstream out(name_, std::ios::out | std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    ~SettingsFile() { std::remove(name_.c_str()); }
+    const std::string& name() const { return name_; }
+
+private:
+    std::string name_;
+};
+
+TEST(ReadServiceSettings, Files) {
+    const SettingsFile full("core_test_http_full.cfg", kTwoPlatforms);
+    const SettingsFile empty("core_test_http_empty.cfg", "");
+    const SettingsFile partial("core_test_http_partial.cfg", "GS_MAIN_web=A#:GS_API_=u#:");
+    // Binary reading: the CR LF inside a value arrives unchanged.
+    const SettingsFile crlf("core_test_http_crlf.cfg",
+                            "GS_MAIN_=a\r\nb#:GS_BBS_=f#:GS_API_=u#:GS_API_platform_=p#:"
+                            "GS_API_gkey_=g#:GS_API_key_=k#:");
+    const std::string directory = "core_test_http_dir.cfg";
+    std::filesystem::create_directory(directory);
+
+    struct Case {
+        std::string path;
+        int result;
+        std::string mainSiteUrl;
+        std::string apiSignKey;
+    } cases[] = {
+        {full.name(), 0, "A", "wk"},
+        {crlf.name(), 0, "a\r\nb", "k"},
+        {partial.name(), 1, "A", U},
+        {empty.name(), 1, U, U},
+        {"core_test_http_missing.cfg", 1, U, U},
+        {directory, 1, U, U},
+    };
+    for (const Case& c : cases) {
+        ServiceSettings settings{U, U, U, U, U, U};
+        EXPECT_EQ(readServiceSettings(c.path, "web", settings), c.result) << c.path;
+        EXPECT_EQ(settings.mainSiteUrl, c.mainSiteUrl) << c.path;
+        EXPECT_EQ(settings.apiSignKey, c.apiSignKey) << c.path;
+    }
+    std::filesystem::remove(directory);
+}
+
+TEST(ReadServiceSettings, LargeFileWithEntriesAtTheEnd) {
+    // Several megabytes of filler with many near-misses for every key.
+    std::string bytes;
+    const std::string filler = "GS_API GS_MAIN GS_BBS = # : filler text\r\n";
+    while (bytes.size() < 6 * 1024 * 1024)
+        bytes += filler;
+    bytes += kTwoPlatforms;
+    const SettingsFile big("core_test_http_big.cfg", bytes);
+
+    const auto start = std::chrono::steady_clock::now();
+    ServiceSettings settings;
+    EXPECT_EQ(readServiceSettings(big.name(), "other", settings), 0);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(settings.mainSiteUrl, "B");
+    EXPECT_EQ(settings.apiSignKey, "k");
+    EXPECT_LT(elapsed, std::chrono::seconds(5));
+}
+
+}  // namespace

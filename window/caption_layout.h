@@ -1,0 +1,200 @@
+// Geometry of the launcher window and its panels: work-area sizing, the
+// self-made caption strip and sizing borders, size limits, panel places and
+// the positions used when painting the skin.
+//
+// All points and window rectangles are screen coordinates unless a function
+// says client coordinates. All halvings are signed int divisions that
+// truncate toward zero.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "window/geometry.h"
+
+// Non-client hit codes, with the platform's numeric values. The Win32 side
+// returns static_cast<int>(code) from its hit-test handler.
+enum class HitCode : int {
+    Client = 1,
+    Caption = 2,
+    SysMenu = 3,
+    Left = 10,
+    Right = 11,
+    Top = 12,
+    TopLeft = 13,
+    TopRight = 14,
+    Bottom = 15,
+    BottomLeft = 16,
+    BottomRight = 17,
+};
+
+// System cursor ids (the platform's IDC_* values).
+constexpr int kCursorArrow = 32512;
+constexpr int kCursorSizeNWSE = 32642;
+constexpr int kCursorSizeNESW = 32643;
+constexpr int kCursorSizeWE = 32644;
+constexpr int kCursorSizeNS = 32645;
+
+// System commands (the platform's SC_* values).
+constexpr int kSysCommandSize = 0xF000;
+constexpr int kSysCommandSizeLeft = 0xF001;
+constexpr int kSysCommandSizeRight = 0xF002;
+constexpr int kSysCommandSizeTop = 0xF003;
+constexpr int kSysCommandSizeTopLeft = 0xF004;
+constexpr int kSysCommandSizeTopRight = 0xF005;
+constexpr int kSysCommandSizeBottom = 0xF006;
+constexpr int kSysCommandSizeBottomLeft = 0xF007;
+constexpr int kSysCommandSizeBottomRight = 0xF008;
+constexpr int kSysCommandMove = 0xF010;
+constexpr int kSysCommandMouseMenu = 0xF090;
+// The About item the launcher adds to its system menu.
+constexpr int kSysCommandAbout = 16;
+
+// Fixed sizes of the launcher window.
+constexpr Size kRestoredSize{1024, 738};
+constexpr Size kMinimumSize{1024, 738};
+constexpr int kCaptionHeight = 55;     // top strip reported as caption
+constexpr int kSizingBorder = 5;       // right and bottom sizing bands
+constexpr int kTitleStripHeight = 50;  // game host panel starts below this
+constexpr int kMinimumTaskbarAllowance = 32;
+
+// ---- Work area --------------------------------------------------------------
+
+// Height kept free at the bottom of the screen for the taskbar.
+//   taskbarRect  window rectangle of the taskbar, or none when the system has
+//                no taskbar window
+//   screen       the primary screen's size
+// Taskbar at the bottom edge (it reaches the screen's bottom and neither
+// starts at the top nor spans the full height): its height when above 32,
+// else 32 (an auto-hidden or thin taskbar still gets 32).
+// No taskbar window: 32, the same allowance a thin taskbar gets, so the
+// window looks the same on a system without a shell.
+// Taskbar at the left, right or top edge: 0. Nothing is covered at the
+// bottom, so the window uses the full screen height.
+int taskbarAllowance(std::optional<Rect> taskbarRect, Size screen);
+
+// (screen width, screen height - allowance); the height never goes below 0.
+Size maximisedSize(Size screen, int allowance);
+
+// The full-size placement: (0, 0) with the maximised size.
+Rect maximisedRect(Size maximised);
+
+// The restored placement, centred in the work area:
+// ((screen width - 1024) / 2, (workHeight - 738) / 2), 1024 x 738.
+Rect restoredRect(Size screen, int workHeight);
+
+// Where the full-size/restored toggle (caption button 6, or a double click in
+// the caption strip) moves the window, given the flag before the toggle:
+// maximised -> restoredRect, restored -> maximisedRect. The caller then
+// inverts its flag. maximised is (screen width, work height).
+Rect sizeToggleTarget(bool wasMaximised, Size maximised);
+
+// ---- Caption strip and sizing borders ---------------------------------------
+
+// p.y - window.top < 55.
+bool inCaptionStrip(const Rect& window, Point p);
+
+// The launcher window's answer to a non-client hit test. The caption strip
+// wins first (also over the right edge and, on a very short window, the
+// bottom-right corner); then a 5-pixel band along the right and bottom
+// edges: BottomRight, Right or Bottom; else Client. The left and top edges
+// are never sizing borders.
+HitCode captionHitCode(const Rect& window, Point p);
+
+// The system cursor for a hit code: left/right -> size WE, top/bottom ->
+// size NS, top-left/bottom-right -> size NWSE, top-right/bottom-left ->
+// size NESW, anything else -> arrow.
+int cursorForHitCode(int hitCode);
+
+// The SC_SIZE command (0xF001 to 0xF008) that starts sizing from the given
+// border hit code; 0 when the hit code is not a sizing border.
+int sizeCommandForHitCode(int hitCode);
+
+// The system command a non-client button-down sends for its hit code: the
+// sizing command for a border, SC_MOUSEMENU (0xF090) for the system-menu
+// code, 0 for anything else (default processing: caption drag).
+int nonClientDownCommand(int hitCode);
+
+// The l-parameter of a command sent with a screen point: x in the low word,
+// y in the high word, each cut to 16 bits (negative coordinates of a
+// secondary monitor come back with the platform's signed unpacking).
+std::uint32_t packPoint(Point p);
+
+// Whether a system command id (low four bits ignored) is a window move, or
+// the About item.
+bool isMoveCommand(unsigned command);
+bool isAboutCommand(unsigned command);
+
+// Applies at most one size limit to a proposed window rectangle while the
+// user drags a border, tested in this order:
+//   1. width < 1024            -> right = left + 1024
+//   2. width > screenWidth     -> right = left + screenWidth
+//   3. height < 738            -> bottom = top + 738
+// There is no maximum height. When the width is corrected the height waits
+// for the next sizing message. Returns whether the rectangle changed.
+bool applySizingCorrection(Rect& proposed, int screenWidth);
+
+// ---- Children and panels ----------------------------------------------------
+
+// The game host panel below the 50-pixel title strip:
+// (left, top + 50) with width = rect width, height = rect height - 50, as a
+// Rect (read left, top, width(), height() for the move call). Used with the
+// client rectangle (and, at set-up, with the window rectangle at the screen
+// origin). The height never goes below 0 (a minimised window has an empty
+// client area).
+Rect gameHostRectFromClient(const Rect& client);
+
+// The new-message label 1020: (client right - 470, client top + 25), 100 x 20.
+Rect messageLabelRect(const Rect& client);
+
+// The web page panel when shown: (window right - 500, window top + 50),
+// 434 x 413, screen coordinates.
+Rect webPagePanelRect(const Rect& ownerWindow);
+
+// The exit panel when shown: (client width / 2 - 150, client height / 2 - 60),
+// 290 x 133. The values come from the owner's client rectangle and are used
+// as screen coordinates (the window is normally at or near the origin).
+Rect exitPanelRect(const Rect& ownerClient);
+
+// The server-list panel beside its owner: (window left + 50, window top + 50),
+// at the background bitmap's size.
+Rect serverListPanelRect(const Rect& ownerWindow, Size background);
+
+// The settings panel beside its owner:
+// (window right - background width - 100, window top + 50), at the
+// background bitmap's size.
+Rect settingsPanelRect(const Rect& ownerWindow, Size background);
+
+// The web page panel's drag strip: p.y - top < 30 and p.x - left < 400
+// (panel window rectangle, screen point).
+bool webPanelCaption(const Rect& panelWindow, Point p);
+
+// ---- Painting positions -----------------------------------------------------
+
+constexpr int kFrameStripWidth = 2;
+constexpr Size kSplashSize{800, 550};
+
+// The four frame strips for a W x H window, in the order left, right, top,
+// bottom: (0, 2, 2 x H), (W - 2, 2, 2 x H), (0, 0, W x 2), (0, H - 2, W x 2).
+// The side strips start 2 pixels down and keep the full height; what runs
+// past the bottom is clipped.
+std::vector<Rect> frameStrips(int W, int H);
+
+// Left edges of the title-band tiles: 0, tileWidth, 2 * tileWidth, ... while
+// x < clientWidth; the last tile is cut at the client edge. Empty when the
+// tile has no width (a bitmap that failed to load).
+std::vector<int> bandTileXs(int clientWidth, int tileWidth);
+
+// Left edges of the web page panel's header copies: 0, tileWidth, ... while
+// x < W; empty when W <= 0 or the tile has no width.
+std::vector<int> headerTileXs(int W, int tileWidth);
+
+// The splash picture's rectangle in a windowW x windowH window:
+// ((windowW - w) / 2, (windowH - h) / 2 + 25), w x h. The left is negative
+// for a window narrower than the picture (drawn clipped, not moved).
+Rect splashRect(int windowW, int windowH, int w, int h);
+
+// Top-left corner of the icon drawn centred in a minimised window's client
+// area: ((client cx - icon cx + 1) / 2, (client cy - icon cy + 1) / 2).
+Point iconPosition(Size client, Size icon);
