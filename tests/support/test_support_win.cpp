@@ -1,0 +1,494 @@
+#include "test_support_win.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+namespace tarvo_test {
+
+namespace {
+
+std::string normalisePath(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();  // keep "C:\"
+    return path;
+}
+
+#ifndef TARVO_BUILD_DIR
+std::string moduleDir() {
+    char buf[MAX_PATH * 2] = {};
+    DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
+    std::string path(buf, n);
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+#endif
+
+std::string lastErrorText(const char* what) {
+    char buf[256];
+    std::snprintf(buf, sizeof buf, "%s failed, error %lu", what, static_cast<unsigned long>(GetLastError()));
+    return buf;
+}
+
+std::string parentOf(const std::string& path) {
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// The environment block of this process with `changes` applied, sorted by
+// name as Windows expects.
+std::string environmentBlock(const EnvVars& changes) {
+    std::map<std::string, std::string> byUpperName;  // upper name -> "Name=value"
+    std::vector<std::string> hidden;                 // "=C:=C:\..." entries keep their place first
+    if (char* block = GetEnvironmentStringsA()) {
+        for (const char* p = block; *p; p += std::strlen(p) + 1) {
+            std::string entry(p);
+            if (entry[0] == '=') {
+                hidden.push_back(entry);
+                continue;
+            }
+            size_t eq = entry.find('=');
+            byUpperName[upper(entry.substr(0, eq))] = entry;
+        }
+        FreeEnvironmentStringsA(block);
+    }
+    for (const auto& change : changes) {
+        if (change.second.empty())
+            byUpperName.erase(upper(change.first));
+        else
+            byUpperName[upper(change.first)] = change.first + "=" + change.second;
+    }
+    std::string out;
+    for (const auto& entry : hidden) out += entry + '\0';
+    for (const auto& entry : byUpperName) out += entry.second + '\0';
+    out += '\0';
+    return out;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Paths
+// ---------------------------------------------------------------------------
+
+std::string buildDir() {
+#ifdef TARVO_BUILD_DIR
+    return normalisePath(TARVO_BUILD_DIR);
+#else
+    return moduleDir();  // the test programs live in the build tree's top
+#endif
+}
+
+std::string sourceDir() {
+#ifdef TARVO_SOURCE_DIR
+    return normalisePath(TARVO_SOURCE_DIR);
+#else
+    return std::string();
+#endif
+}
+
+std::string launcherExe() { return buildDir() + "\\TarvoLaunch.exe"; }
+
+std::string toolExe(const std::string& name) { return buildDir() + "\\tools\\" + name; }
+
+std::string envOr(const char* name, const std::string& fallback) {
+    DWORD n = GetEnvironmentVariableA(name, nullptr, 0);
+    if (n == 0) return fallback;
+    std::vector<char> buf(n + 1);
+    DWORD got = GetEnvironmentVariableA(name, buf.data(), static_cast<DWORD>(buf.size()));
+    if (got >= buf.size()) return fallback;
+    return std::string(buf.data(), got);
+}
+
+std::string joinPath(const std::string& dir, const std::string& name) {
+    if (dir.empty()) return name;
+    if (dir.back() == '\\' || dir.back() == '/') return dir + name;
+    return dir + "\\" + name;
+}
+
+// ---------------------------------------------------------------------------
+// Files
+// ---------------------------------------------------------------------------
+
+TempDir::TempDir(const std::string& prefix) {
+    static LONG counter = 0;
+    char tmp[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathA(sizeof tmp, tmp);
+    if (n == 0 || n > MAX_PATH) return;
+    char longTmp[MAX_PATH * 2] = {};
+    std::string base = GetLongPathNameA(tmp, longTmp, sizeof longTmp) ? longTmp : tmp;
+    makeDirs(normalisePath(base));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[128];
+        std::snprintf(name, sizeof name, "%s-%lu-%ld-%lu", prefix.c_str(),
+                      static_cast<unsigned long>(GetCurrentProcessId()), InterlockedIncrement(&counter),
+                      static_cast<unsigned long>(GetTickCount()));
+        std::string candidate = joinPath(normalisePath(base), name);
+        if (CreateDirectoryA(candidate.c_str(), nullptr)) {
+            path_ = candidate;
+            return;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return;
+    }
+}
+
+TempDir::~TempDir() {
+    if (path_.empty()) return;
+    // A process that has just ended may still hold its image file for a moment.
+    waitUntil([&] { return removeTree(path_); }, 3000, false);
+}
+
+bool removeTree(const std::string& path) {
+    DWORD attrs = GetFileAttributesA(path.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) return true;
+    if (attrs & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileA(path.c_str()) || !fileExists(path);
+
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA(joinPath(path, "*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) continue;
+            removeTree(joinPath(path, fd.cFileName));
+        } while (FindNextFileA(find, &fd));
+        FindClose(find);
+    }
+    return RemoveDirectoryA(path.c_str()) || !fileExists(path);
+}
+
+bool makeDirs(const std::string& rawPath) {
+    std::string path = normalisePath(rawPath);
+    if (path.empty()) return false;
+    DWORD attrs = GetFileAttributesA(path.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES) return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    std::string parent = parentOf(path);
+    if (!parent.empty() && parent != path) makeDirs(parent);
+    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+    std::string parent = parentOf(path);
+    if (!parent.empty()) makeDirs(parent);
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+    return ok && written == bytes.size();
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string out;
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    CloseHandle(f);
+    return out;
+}
+
+bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool copyFileTo(const std::string& from, const std::string& to) {
+    std::string parent = parentOf(to);
+    if (!parent.empty()) makeDirs(parent);
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+std::vector<std::string> readLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::optional<std::string> text = readFile(path);
+    if (!text) return lines;
+    size_t start = 0;
+    while (start < text->size()) {
+        size_t nl = text->find('\n', start);
+        size_t end = nl == std::string::npos ? text->size() : nl;
+        std::string line = text->substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        if (nl == std::string::npos) break;
+        start = nl + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> splitWords(const std::string& text) {
+    std::vector<std::string> words;
+    size_t start = 0;
+    for (;;) {
+        size_t sp = text.find(' ', start);
+        words.push_back(text.substr(start, sp == std::string::npos ? std::string::npos : sp - start));
+        if (sp == std::string::npos) return words;
+        start = sp + 1;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Launcher install
+// ---------------------------------------------------------------------------
+
+InstallDir::InstallDir(const InstallOptions& options) : dir_("tarvo-install") {
+    if (dir_.path().empty()) {
+        error_ = "could not create a temporary directory";
+        return;
+    }
+    auto copy = [&](bool wanted, const std::string& from, const std::string& name) {
+        if (wanted && !copyFileTo(from, file(name))) error_ += lastErrorText(("copying " + from).c_str()) + "; ";
+    };
+    copy(options.launcher, launcherExe(), "TarvoLaunch.exe");
+    copy(options.webEntry, toolExe("TarvoWebEntry.exe"), "TarvoWebEntry.exe");
+    copy(options.launch, toolExe("Launch.exe"), "Launch.exe");
+    copy(options.autoPatcher, toolExe("TarvoRiftOnlineAutoPatch.exe"), "TarvoRiftOnlineAutoPatch.exe");
+    if (options.httpCfg && !writeHttpCfg(*options.httpCfg)) error_ += "writing client\\http.cfg failed; ";
+}
+
+// ---------------------------------------------------------------------------
+// Child processes
+// ---------------------------------------------------------------------------
+
+ChildProcess::~ChildProcess() {
+    terminate();
+    close();
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : process_(other.process_), pid_(other.pid_), error_(std::move(other.error_)) {
+    other.process_ = nullptr;
+    other.pid_ = 0;
+}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+        terminate();
+        close();
+        process_ = other.process_;
+        pid_ = other.pid_;
+        error_ = std::move(other.error_);
+        other.process_ = nullptr;
+        other.pid_ = 0;
+    }
+    return *this;
+}
+
+void ChildProcess::close() {
+    if (process_) CloseHandle(process_);
+    process_ = nullptr;
+}
+
+bool ChildProcess::start(const std::string& application, const std::string& commandLine,
+                         const std::string& currentDir, const EnvVars& env) {
+    terminate();
+    close();
+    pid_ = 0;
+    error_.clear();
+
+    std::vector<char> cmd(commandLine.begin(), commandLine.end());
+    cmd.push_back('\0');
+    std::string block;
+    if (!env.empty()) block = environmentBlock(env);
+
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(application.c_str(), cmd.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                        block.empty() ? nullptr : const_cast<char*>(block.data()),
+                        currentDir.empty() ? nullptr : currentDir.c_str(), &si, &pi)) {
+        error_ = lastErrorText(("CreateProcessA " + application).c_str());
+        return false;
+    }
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    return true;
+}
+
+std::optional<DWORD> ChildProcess::waitExit(int timeoutMs) {
+    if (!process_) return std::nullopt;
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        DWORD left = elapsed >= static_cast<DWORD>(timeoutMs) ? 0 : static_cast<DWORD>(timeoutMs) - elapsed;
+        DWORD r = MsgWaitForMultipleObjects(1, &process_, FALSE, left, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0) break;
+        if (r == WAIT_OBJECT_0 + 1) {
+            pumpMessages();
+            continue;
+        }
+        if (WaitForSingleObject(process_, 0) == WAIT_OBJECT_0) break;
+        return std::nullopt;
+    }
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process_, &code)) return std::nullopt;
+    return code;
+}
+
+void ChildProcess::terminate(UINT exitCode) {
+    if (!isRunning()) return;
+    TerminateProcess(process_, exitCode);
+    WaitForSingleObject(process_, 5000);
+}
+
+bool ChildProcess::isRunning() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+// ---------------------------------------------------------------------------
+// Waiting and windows
+// ---------------------------------------------------------------------------
+
+void pumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs, bool pump) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (pump) pumpMessages();
+        if (condition()) return true;
+        if (GetTickCount() - start >= static_cast<DWORD>(timeoutMs)) return false;
+        if (pump)
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        else
+            Sleep(10);
+    }
+}
+
+namespace {
+
+struct ProcessWindows {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectProcessWindow(HWND hwnd, LPARAM lp) {
+    auto* c = reinterpret_cast<ProcessWindows*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == c->pid) c->found.push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> topLevelWindows(DWORD pid) {
+    ProcessWindows ctx{pid, {}};
+    EnumWindows(collectProcessWindow, reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+std::string windowClass(HWND hwnd) {
+    char buf[256] = {};
+    int n = GetClassNameA(hwnd, buf, sizeof buf);
+    return std::string(buf, n > 0 ? n : 0);
+}
+
+std::string windowText(HWND hwnd) {
+    int len = GetWindowTextLengthA(hwnd);
+    std::vector<char> buf(len + 2);
+    int n = GetWindowTextA(hwnd, buf.data(), static_cast<int>(buf.size()));
+    return std::string(buf.data(), n > 0 ? n : 0);
+}
+
+namespace {
+
+bool matches(HWND hwnd, const char* className, const char* title) {
+    return (!className || windowClass(hwnd) == className) && (!title || windowText(hwnd) == title);
+}
+
+}  // namespace
+
+HWND waitForWindow(DWORD pid, const char* className, const char* title, int timeoutMs) {
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            for (HWND hwnd : topLevelWindows(pid))
+                if (matches(hwnd, className, title)) {
+                    found = hwnd;
+                    return true;
+                }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+namespace {
+
+struct DescendantSearch {
+    const char* cls;
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK checkDescendant(HWND hwnd, LPARAM lp) {
+    auto* c = reinterpret_cast<DescendantSearch*>(lp);
+    if (!matches(hwnd, c->cls, c->title)) return TRUE;
+    c->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND findDescendant(HWND parent, const char* className, const char* title) {
+    DescendantSearch ctx{className, title, nullptr};
+    EnumChildWindows(parent, checkDescendant, reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+// ---------------------------------------------------------------------------
+// Message boxes
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// The message text control of a message box: a static with id 0xFFFF that
+// is not the icon.
+BOOL CALLBACK checkMessageText(HWND child, LPARAM lp) {
+    if (GetDlgCtrlID(child) != 0xFFFF || _stricmp(windowClass(child).c_str(), "Static") != 0) return TRUE;
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = child;
+    return FALSE;
+}
+
+HWND messageTextControl(HWND box) {
+    HWND found = nullptr;
+    EnumChildWindows(box, checkMessageText, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+}  // namespace
+
+std::optional<MessageBoxSeen> waitForMessageBox(DWORD pid, int timeoutMs) {
+    std::optional<MessageBoxSeen> seen;
+    waitUntil(
+        [&] {
+            for (HWND hwnd : topLevelWindows(pid)) {
+                if (!IsWindowVisible(hwnd) || windowClass(hwnd) != "#32770") continue;
+                if (!(GetWindowLongA(hwnd, GWL_STYLE) & WS_CAPTION)) continue;  // skinned panels have none
+                HWND text = messageTextControl(hwnd);
+                if (!text) continue;
+                seen = MessageBoxSeen{hwnd, windowText(text), windowText(hwnd), GetWindow(hwnd, GW_OWNER)};
+                return true;
+            }
+            return false;
+        },
+        timeoutMs);
+    return seen;
+}
+
+void confirmMessageBox(HWND box) {
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+}
+
+}  // namespace tarvo_test
