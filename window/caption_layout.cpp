@@ -24,9 +24,12 @@ int taskbarAllowance(std::optional<Rect> taskbarRect, Size screen) {
     if (!taskbarRect)
         return kMinimumTaskbarAllowance;
     const Rect& bar = *taskbarRect;
-    // A bottom taskbar reaches the bottom edge (an auto-hidden one hangs past
-    // it) and is lower than the screen; a side taskbar spans the full height
-    // (or more, with its overhang) and a top one ends well above the bottom.
+    // An empty taskbar window (a shell without a visible bar) takes the usual
+    // allowance; a side taskbar spans the full height (or more, with its
+    // overhang) and a top or floating one ends above the bottom edge: neither
+    // takes room at the bottom, so the window keeps the full height.
+    if (bar.height() <= 0)
+        return kMinimumTaskbarAllowance;
     const bool atBottom = bar.bottom >= screen.cy && bar.height() < screen.cy;
     if (!atBottom)
         return 0;

@@ -23,6 +23,8 @@ TEST(TaskbarAllowance, Table) {
         {"bottom with 2-pixel overhang", Rect{-2, 992, 1282, 1026}, 34},
         {"auto-hidden 30 below the edge", Rect{0, 1022, 1280, 1052}, 32},
         {"no taskbar window", std::nullopt, 32},
+        {"empty taskbar window", Rect{0, 0, 0, 0}, 32},
+        {"empty taskbar window with width", Rect{0, 0, 1280, 0}, 32},
         {"left side", Rect{0, 0, 60, 1024}, 0},
         {"left side with overhang", Rect{-2, -2, 62, 1026}, 0},
         {"right side", Rect{1220, 0, 1280, 1024}, 0},
