@@ -1,0 +1,136 @@
+// Downloading one address over HTTP with the system's URL loader.
+//
+// COM must be initialised on the calling thread, as a single-threaded
+// apartment (CoInitializeEx with COINIT_APARTMENTTHREADED): the download runs
+// an asynchronous binding and pumps this thread's messages until it ends.
+// The account-information worker initialises COM itself.
+//
+// A download lasts at most its time limit (60 s unless the caller passes
+// another): then the binding is aborted and the download fails, so a service
+// that accepts the connection but never answers cannot block the caller
+// forever. The loader gets 5 s more to confirm the abort; should it never do
+// so, the callback is left to it (a small leak) rather than destroyed under
+// it.
+#pragma once
+
+#include <windows.h>
+#include <urlmon.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// The download callback: an IBindStatusCallback that is also the binding's
+// IHttpNegotiate. The URL loader only borrows it: AddRef and Release always
+// return 1 and never free it; its owner destroys it once the binding has
+// stopped. This base implements every operation; its data notification
+// ignores the data.
+class CBindStatusCallback : public IBindStatusCallback, public IHttpNegotiate {
+public:
+    static constexpr DWORD kDefaultBindFlags = 0x233;  // ASYNCHRONOUS | ASYNCSTORAGE |
+                                                       // GETNEWESTVERSION | NOWRITECACHE |
+                                                       // RESYNCHRONIZE
+
+    CBindStatusCallback();
+    virtual ~CBindStatusCallback();
+
+    CBindStatusCallback(const CBindStatusCallback&) = delete;
+    CBindStatusCallback& operator=(const CBindStatusCallback&) = delete;
+
+    // IUnknown, shared by both interfaces.
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IBindStatusCallback.
+    STDMETHODIMP OnStartBinding(DWORD reserved, IBinding* binding) override;
+    STDMETHODIMP GetPriority(LONG* priority) override;
+    STDMETHODIMP OnLowResource(DWORD reserved) override;
+    STDMETHODIMP OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
+                            LPCWSTR statusText) override;
+    STDMETHODIMP OnStopBinding(HRESULT result, LPCWSTR errorText) override;
+    STDMETHODIMP GetBindInfo(DWORD* bindFlags, BINDINFO* bindInfo) override;
+    STDMETHODIMP OnDataAvailable(DWORD flags, DWORD size, FORMATETC* format,
+                                 STGMEDIUM* medium) override;
+    STDMETHODIMP OnObjectAvailable(REFIID riid, IUnknown* object) override;
+
+    // IHttpNegotiate.
+    STDMETHODIMP BeginningTransaction(LPCWSTR url, LPCWSTR headers, DWORD reserved,
+                                      LPWSTR* additionalHeaders) override;
+    STDMETHODIMP OnResponse(DWORD responseCode, LPCWSTR responseHeaders, LPCWSTR requestHeaders,
+                            LPWSTR* additionalRequestHeaders) override;
+
+    // Adds (or replaces) a request header that BeginningTransaction hands
+    // out. The download itself adds none.
+    void setAdditionalHeader(const std::wstring& name, const std::wstring& value);
+
+    // Addresses that the binding was redirected to, in order.
+    const std::vector<std::wstring>& redirects() const { return redirects_; }
+
+    HRESULT bindingResult() const { return bindingResult_; }
+    bool bindingStopped() const { return bindingStopped_; }
+    IBinding* binding() const { return binding_; }
+    DWORD bindFlags() const { return bindFlags_; }
+
+protected:
+    HRESULT bindingResult_ = S_OK;
+    IBinding* binding_ = nullptr;
+    DWORD bindVerb_ = BINDVERB_GET;
+    DWORD bindFlags_ = kDefaultBindFlags;
+    LONG priority_ = 0;
+    std::map<std::wstring, std::wstring> additionalHeaders_;
+    bool bindingStopped_ = false;
+    std::vector<std::wstring> redirects_;
+};
+
+// The callback of one download: collects the reply bytes in arrival order.
+class CDownloadCallback : public CBindStatusCallback {
+public:
+    // Reads everything the stream has for now, in chunks of at most 1024
+    // bytes, until the stream reports that it has no more (S_FALSE,
+    // E_PENDING, a failure or zero bytes). The notification's size is not
+    // used as a count, so it may be the total since the binding started or
+    // the amount newly available.
+    STDMETHODIMP OnDataAvailable(DWORD flags, DWORD size, FORMATETC* format,
+                                 STGMEDIUM* medium) override;
+
+    // As the base; besides, once the reply's data begins, notes the length
+    // that the reply's headers announce (Content-Length, when the body is
+    // not content-encoded), so that a reply cut short can be told apart from
+    // a whole one.
+    STDMETHODIMP OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
+                            LPCWSTR statusText) override;
+
+    const std::string& replyBytes() const { return reply_; }
+
+    // The announced length, or -1 when the headers give none that counts.
+    long long announcedLength() const { return announcedLength_; }
+    // True when a length was announced and fewer bytes arrived.
+    bool replyCutShort() const {
+        return announcedLength_ >= 0 &&
+               static_cast<unsigned long long>(reply_.size()) <
+                   static_cast<unsigned long long>(announcedLength_);
+    }
+
+private:
+    std::string reply_;
+    long long announcedLength_ = -1;
+};
+
+constexpr DWORD kDownloadTimeLimitMs = 60000;
+
+// Fetches `address` (ANSI code page) with a GET request, always fresh from
+// the server (the cache entry is removed first and nothing is written to the
+// cache; should the loader write it there all the same, the entries of the
+// address and of any redirect target are removed again afterwards). On
+// success returns true with the reply body's bytes exactly as received
+// (whatever the HTTP status, when the loader delivers the body). Returns
+// false with `bytes` empty when the binding fails, reaches the time limit,
+// or delivers fewer bytes than the reply's Content-Length announced (the
+// connection was closed part-way).
+bool DownloadUrlBytes(const std::string& address, std::string& bytes,
+                      DWORD timeLimitMs = kDownloadTimeLimitMs);
+
+// As DownloadUrlBytes, with the body converted from UTF-8 to the ANSI code
+// page (and so cut at its first zero byte).
+bool DownloadUrl(const std::string& address, std::string& reply);

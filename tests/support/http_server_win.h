@@ -1,0 +1,94 @@
+// A tiny HTTP server inside the test program, for tests of code that talks to
+// the information service. It listens on 127.0.0.1 at a port the system
+// picks, answers on background threads, and sends each reply exactly as the
+// test scripted it: status line, headers and body bytes, optionally after a
+// delay or cut off part-way. It records every request it receives.
+#pragma once
+
+#include <winsock2.h>
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tarvo_test {
+
+struct HttpRequestSeen {
+    std::string method;   // "GET"
+    std::string target;   // as sent: "/api?type=1"
+    std::string path;     // "/api"
+    std::string query;    // "type=1" (without "?"; empty when there is none)
+    std::string headers;  // the header lines as received, CR LF separated
+};
+
+// One scripted reply. `bytes` go out exactly as they are.
+struct HttpReply {
+    std::string bytes;
+    int delayMs = 0;                       // wait this long before sending
+    std::size_t cutAfter = std::string::npos;  // close after this many bytes
+
+    // A complete reply with Content-Length and "Connection: close".
+    // `extraHeaders` are whole lines, each ending with CR LF.
+    static HttpReply withStatus(int code, const std::string& reason, const std::string& body,
+                                const std::string& extraHeaders = std::string(),
+                                const std::string& contentType = "application/json; charset=utf-8");
+    static HttpReply ok(const std::string& body) { return withStatus(200, "OK", body); }
+    static HttpReply redirect(const std::string& location, int code = 302);
+    static HttpReply raw(const std::string& bytes);
+
+    HttpReply& delayed(int ms) { delayMs = ms; return *this; }
+    HttpReply& cutAt(std::size_t count) { cutAfter = count; return *this; }
+};
+
+class TestHttpServer {
+public:
+    using Handler = std::function<HttpReply(const HttpRequestSeen&)>;
+
+    TestHttpServer() = default;
+    ~TestHttpServer();
+    TestHttpServer(const TestHttpServer&) = delete;
+    TestHttpServer& operator=(const TestHttpServer&) = delete;
+
+    // Binds 127.0.0.1 with a port of the system's choice and starts serving.
+    bool start();
+    // Stops serving and closes every connection; waits for the threads.
+    void stop();
+
+    unsigned short port() const { return port_; }
+    // "http://127.0.0.1:<port>" + pathAndQuery.
+    std::string url(const std::string& pathAndQuery) const;
+
+    // The reply for requests to `path` (query ignored).
+    void setReply(const std::string& path, const HttpReply& reply);
+    // Decides the reply for every request; takes precedence over setReply.
+    void setHandler(Handler handler);
+
+    // Requests received so far, in order of arrival.
+    std::vector<HttpRequestSeen> requests() const;
+
+private:
+    void acceptLoop();
+    void serve(SOCKET connection);
+    HttpReply replyFor(const HttpRequestSeen& request);
+    bool sleepUnlessStopping(int ms) const;
+
+    SOCKET listener_ = INVALID_SOCKET;
+    unsigned short port_ = 0;
+    bool winsockStarted_ = false;
+    std::atomic<bool> stopping_{false};
+    std::thread acceptor_;
+
+    mutable std::mutex mutex_;
+    std::vector<std::thread> workers_;
+    std::vector<SOCKET> connections_;
+    std::map<std::string, HttpReply> replies_;
+    Handler handler_;
+    std::vector<HttpRequestSeen> requests_;
+};
+
+}  // namespace tarvo_test

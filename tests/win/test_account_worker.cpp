@@ -1,0 +1,363 @@
+// The account-information worker against an HTTP server inside the test,
+// with real windows standing in for the launcher's name label, the
+// server-list combo box and the web page panel.
+#include <winsock2.h>
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "service/account_worker_win.h"
+#include "service/request_sign.h"
+#include "support/http_server_win.h"
+
+using tarvo_test::HttpReply;
+using tarvo_test::HttpRequestSeen;
+using tarvo_test::TestHttpServer;
+
+namespace {
+
+const std::string kXuanzhouUtf8 = "\xE7\x8E\x84\xE6\xB4\xB2";  // "玄洲"
+const std::string kXuanzhouGbk = "\xD0\xFE\xD6\xDE";
+const std::string kTianmenUtf8 = "\xE5\xA4\xA9\xE9\x97\xA8";  // "天门"
+const std::string kTianmenGbk = "\xCC\xEC\xC3\xC5";
+
+std::vector<std::string> g_navigations;
+
+LRESULT CALLBACK receiverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NAVIGATE_TO) {
+        std::unique_ptr<std::string> address(reinterpret_cast<std::string*>(lParam));
+        g_navigations.push_back(address ? *address : std::string("<null>"));
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+const char* receiverClass() {
+    static const char* name = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = receiverProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "TarvoTestNavigateReceiver";
+        RegisterClassA(&wc);
+        return "TarvoTestNavigateReceiver";
+    }();
+    return name;
+}
+
+void pumpPending() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// Runs the thread procedure on a thread of its own while this thread keeps
+// handling the messages the worker sends; true when it ended in time.
+bool runWorker(const AccountInfoTargets& targets, DWORD timeoutMs = 60000) {
+    HANDLE thread = CreateThread(nullptr, 0, AccountInfoThread, new AccountInfoTargets(targets),
+                                 0, nullptr);
+    if (!thread) return false;
+    const DWORD start = GetTickCount();
+    bool ended = false;
+    while (GetTickCount() - start < timeoutMs) {
+        const DWORD wait = MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT);
+        pumpPending();
+        if (wait == WAIT_OBJECT_0) {
+            ended = true;
+            break;
+        }
+    }
+    pumpPending();  // messages posted just before the end
+    CloseHandle(thread);
+    return ended;
+}
+
+int typeOf(const HttpRequestSeen& request) {
+    const std::size_t at = request.query.find("&type=");
+    return at == std::string::npos ? -1 : std::atoi(request.query.c_str() + at + 6);
+}
+
+std::vector<std::string> comboItems(HWND combo) {
+    std::vector<std::string> items;
+    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, i, 0);
+        std::string text(static_cast<std::size_t>(length) + 1, '\0');
+        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(static_cast<std::size_t>(length));
+        items.push_back(text);
+    }
+    return items;
+}
+
+std::string windowText(HWND hwnd) {
+    char text[1024] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+class AccountWorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server_.start());
+        server_.setHandler([this](const HttpRequestSeen& request) {
+            auto found = replies_.find(typeOf(request));
+            return found != replies_.end() ? found->second
+                                           : HttpReply::withStatus(404, "Not Found", "");
+        });
+        launcher_ = CreateWindowExA(0, "STATIC", "launcher", WS_POPUP, 0, 0, 400, 300, nullptr,
+                                    nullptr, GetModuleHandleA(nullptr), nullptr);
+        label_ = CreateWindowExA(0, "STATIC", "old name", WS_CHILD, 10, 10, 200, 20, launcher_,
+                                 reinterpret_cast<HMENU>(kNameLabelId), nullptr, nullptr);
+        combo_ = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VSCROLL | CBS_DROPDOWN | CBS_SORT,
+                                 10, 40, 150, 200, launcher_, reinterpret_cast<HMENU>(1008),
+                                 nullptr, nullptr);
+        receiver_ = CreateWindowExA(0, receiverClass(), "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                    nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_TRUE(launcher_ && label_ && combo_ && receiver_);
+        g_navigations.clear();
+
+        targets_.values.apiBaseUrl = server_.url("/gs/api");
+        targets_.values.apiPlatform = "tarvo";
+        targets_.values.apiGameKey = "gk1";
+        targets_.values.apiSignKey = "secret#1";
+        targets_.values.serverNumber = "42";
+        targets_.launcher = launcher_;
+        targets_.serverList = combo_;
+        targets_.webPagePanel = receiver_;
+    }
+
+    void TearDown() override {
+        if (receiver_) DestroyWindow(receiver_);
+        if (launcher_) DestroyWindow(launcher_);
+        pumpPending();
+        server_.stop();
+    }
+
+    void addComboItems(const std::vector<std::string>& items) {
+        for (const auto& item : items)
+            SendMessageA(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+
+    bool labelVisible() const { return (GetWindowLongA(label_, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+    TestHttpServer server_;
+    std::map<int, HttpReply> replies_;
+    AccountInfoTargets targets_;
+    HWND launcher_ = nullptr;
+    HWND label_ = nullptr;
+    HWND combo_ = nullptr;
+    HWND receiver_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(AccountWorkerTest, AsksThreeSignedQuestionsAndShowsTheAnswers) {
+    if (GetACP() != 936) GTEST_SKIP() << "ANSI code page is " << GetACP();
+    replies_[1] = HttpReply::ok("{\"code\":0,\"data\":{\"user_name\":\"\\u7384\\u6d32\"}}");
+    replies_[5] = HttpReply::ok("{\"data\":{\"allserver\":[{\"server_name\":\"s1\"},"
+                                "{\"server_name\":\"s2\"},{\"server_name\":\"" +
+                                kTianmenUtf8 + "\"}]}}");
+    replies_[2] = HttpReply::ok("{\"data\":{\"gsurl\":\"http://web.example/p?a=1&b=2\"}}");
+    addComboItems({"previous"});
+
+    ASSERT_TRUE(runWorker(targets_));
+
+    const auto requests = server_.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    const int order[] = {1, 5, 2};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const int type = order[i];
+        const std::string sign = MakeRequestSign(targets_.values, type);
+        EXPECT_EQ(sign.size(), 32u);
+        EXPECT_EQ(requests[i].path, "/gs/api");
+        EXPECT_EQ(requests[i].query, "platform=tarvo&gkey=gk1&skey=s42&type=" +
+                                         std::to_string(type) + "&sign=" + sign);
+    }
+
+    EXPECT_EQ(windowText(label_), kXuanzhouGbk);
+    EXPECT_TRUE(labelVisible());
+    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{kTianmenGbk});
+    EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(windowText(combo_), kTianmenGbk);
+    EXPECT_EQ(g_navigations, std::vector<std::string>{"http://web.example/p?a=1&b=2"});
+}
+
+TEST_F(AccountWorkerTest, RawUtf8AndEscapedRepliesShowTheSame) {
+    if (GetACP() != 936) GTEST_SKIP() << "ANSI code page is " << GetACP();
+    replies_[1] = HttpReply::ok("{\"data\":{\"user_name\":\"" + kXuanzhouUtf8 + "\"}}");
+    replies_[5] = HttpReply::ok("{\"data\":{\"allserver\":[{\"server_name\":\"\\u5929\\u95e8\"}]}}");
+    replies_[2] = HttpReply::ok("{\"data\":{\"gsurl\":\"http://web.example/" + kTianmenUtf8 + "\"}}");
+
+    ASSERT_TRUE(runWorker(targets_));
+
+    EXPECT_EQ(windowText(label_), kXuanzhouGbk);
+    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{kTianmenGbk});
+    EXPECT_EQ(g_navigations, std::vector<std::string>{"http://web.example/" + kTianmenGbk});
+}
+
+// A reply that parses but lacks the value still reaches its target, empty.
+TEST_F(AccountWorkerTest, RepliesWithoutTheValuesHandOnEmptyTexts) {
+    replies_[1] = HttpReply::ok("{\"data\":{}}");
+    replies_[5] = HttpReply::ok("{\"data\":{\"allserver\":[]}}");
+    replies_[2] = HttpReply::ok("{}");
+    addComboItems({"a", "b"});
+
+    ASSERT_TRUE(runWorker(targets_));
+
+    EXPECT_EQ(windowText(label_), "");
+    EXPECT_TRUE(labelVisible());
+    EXPECT_EQ(comboItems(combo_), (std::vector<std::string>{"", "b"}));
+    EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(g_navigations, std::vector<std::string>{""});
+}
+
+TEST_F(AccountWorkerTest, RepliesOfOtherShapes) {
+    replies_[1] = HttpReply::ok("{\"data\":{\"user_name\":12345}}");
+    replies_[5] = HttpReply::ok("{\"data\":{\"allserver\":{\"server_name\":\"x\"}}}");
+    replies_[2] = HttpReply::ok("[{\"data\":{\"gsurl\":\"http://web.example/\"}}]");
+    addComboItems({"a"});
+
+    ASSERT_TRUE(runWorker(targets_));
+
+    EXPECT_EQ(windowText(label_), "12345");
+    EXPECT_TRUE(labelVisible());
+    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{""});
+    EXPECT_EQ(g_navigations, std::vector<std::string>{""});
+}
+
+TEST_F(AccountWorkerTest, UnparsableRepliesChangeNothingButAllThreeAreAsked) {
+    replies_[1] = HttpReply::ok("<html>busy</html>");
+    replies_[5] = HttpReply::withStatus(500, "Internal Server Error", "");
+    replies_[2] = HttpReply::ok("{\"data\":{\"gsurl\":");
+    addComboItems({"keep"});
+
+    ASSERT_TRUE(runWorker(targets_));
+
+    const auto requests = server_.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(typeOf(requests[0]), 1);
+    EXPECT_EQ(typeOf(requests[1]), 5);
+    EXPECT_EQ(typeOf(requests[2]), 2);
+    EXPECT_EQ(windowText(label_), "old name");
+    EXPECT_FALSE(labelVisible());
+    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{"keep"});
+    EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_TRUE(g_navigations.empty());
+}
+
+TEST_F(AccountWorkerTest, ServiceDownChangesNothing) {
+    server_.stop();  // the port is closed now
+    addComboItems({"keep"});
+
+    ASSERT_TRUE(runWorker(targets_));
+
+    EXPECT_EQ(windowText(label_), "old name");
+    EXPECT_FALSE(labelVisible());
+    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{"keep"});
+    EXPECT_TRUE(g_navigations.empty());
+}
+
+TEST_F(AccountWorkerTest, OneFailedRequestDoesNotStopTheOthers) {
+    replies_[1] = HttpReply::withStatus(200, "OK", std::string(4000, ' ')).cutAt(1000);
+    replies_[5] = HttpReply::ok("{\"data\":{\"allserver\":[{\"server_name\":\"s9\"}]}}");
+    replies_[2] = HttpReply::ok("{\"data\":{\"gsurl\":\"http://web.example/\"}}");
+
+    ASSERT_TRUE(runWorker(targets_));
+
+    EXPECT_EQ(windowText(label_), "old name");
+    EXPECT_FALSE(labelVisible());
+    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{"s9"});
+    EXPECT_EQ(g_navigations, std::vector<std::string>{"http://web.example/"});
+}
+
+// The launcher may be gone before the worker is done: the worker must then
+// end quietly, whatever it still has to hand on.
+TEST_F(AccountWorkerTest, TargetsDestroyedWhileTheWorkerRuns) {
+    replies_[1] = HttpReply::ok("{\"data\":{\"user_name\":\"late\"}}").delayed(800);
+    replies_[5] = HttpReply::ok("{\"data\":{\"allserver\":[{\"server_name\":\"s\"}]}}");
+    replies_[2] = HttpReply::ok("{\"data\":{\"gsurl\":\"http://web.example/\"}}");
+
+    HANDLE thread = CreateThread(nullptr, 0, AccountInfoThread, new AccountInfoTargets(targets_),
+                                 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    Sleep(100);
+    DestroyWindow(receiver_);
+    DestroyWindow(launcher_);
+    receiver_ = launcher_ = label_ = combo_ = nullptr;
+
+    EXPECT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeThread(thread, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    CloseHandle(thread);
+    pumpPending();
+    EXPECT_EQ(server_.requests().size(), 3u);
+    EXPECT_TRUE(g_navigations.empty());
+}
+
+TEST_F(AccountWorkerTest, NoTargetsAtAll) {
+    replies_[1] = HttpReply::ok("{\"data\":{\"user_name\":\"n\"}}");
+    replies_[5] = HttpReply::ok("{\"data\":{\"allserver\":[{\"server_name\":\"s\"}]}}");
+    replies_[2] = HttpReply::ok("{\"data\":{\"gsurl\":\"http://web.example/\"}}");
+    AccountInfoTargets none;
+    none.values = targets_.values;
+    ASSERT_TRUE(runWorker(none));
+    EXPECT_EQ(server_.requests().size(), 3u);
+    EXPECT_TRUE(g_navigations.empty());
+}
+
+TEST_F(AccountWorkerTest, StartedWorkerRunsOnItsOwn) {
+    replies_[1] = HttpReply::ok("{\"data\":{\"user_name\":\"abc\"}}");
+    replies_[5] = HttpReply::ok("{\"data\":{\"allserver\":[{\"server_name\":\"s1\"}]}}");
+    replies_[2] = HttpReply::ok("{\"data\":{\"gsurl\":\"http://web.example/\"}}");
+    AccountInfoTargets copy = targets_;
+    ASSERT_TRUE(startAccountInfoWorker(copy));
+    copy = AccountInfoTargets();  // the worker has its own copy
+
+    const DWORD start = GetTickCount();
+    while (g_navigations.empty() && GetTickCount() - start < 60000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        pumpPending();
+    }
+    EXPECT_EQ(windowText(label_), "abc");
+    EXPECT_TRUE(labelVisible());
+    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{"s1"});
+    EXPECT_EQ(g_navigations, std::vector<std::string>{"http://web.example/"});
+}
+
+TEST_F(AccountWorkerTest, FillServerListReplacesEntriesInPlace) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> before;
+        std::vector<std::string> names;
+        std::vector<std::string> after;
+        int result;
+    };
+    const std::vector<Case> cases = {
+        {"one empty name into an empty list", {}, {""}, {""}, 0},
+        {"one name replaces only the first", {"a", "b", "c"}, {"x"}, {"x", "b", "c"}, 0},
+        {"no names only selects", {"a", "b"}, {}, {"a", "b"}, 0},
+        {"no names, no entries", {}, {}, {}, CB_ERR},
+        {"more names than entries", {"a"}, {"z", "y", "x"}, {"z", "y", "x"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SendMessageA(combo_, CB_RESETCONTENT, 0, 0);
+        addComboItems(c.before);
+        EXPECT_EQ(fillServerListControl(combo_, c.names), c.result);
+        EXPECT_EQ(comboItems(combo_), c.after);
+        if (!c.after.empty()) {
+            EXPECT_EQ(windowText(combo_), c.after[0]);
+        }
+    }
+}

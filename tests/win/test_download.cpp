@@ -1,0 +1,487 @@
+// Downloads through the URL loader against an HTTP server inside the test,
+// and the download callback's operations called directly.
+#include <winsock2.h>
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <urlmon.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "service/download_win.h"
+#include "support/http_server_win.h"
+
+using tarvo_test::HttpReply;
+using tarvo_test::TestHttpServer;
+
+namespace {
+
+// "玄洲" in UTF-8 and in code page 936.
+const std::string kXuanzhouUtf8 = "\xE7\x8E\x84\xE6\xB4\xB2";
+const std::string kXuanzhouGbk = "\xD0\xFE\xD6\xDE";
+
+// Bytes that differ from one 1024-byte chunk to the next, so that a lost,
+// doubled or reordered chunk shows.
+std::string patternBytes(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 7 + i / 1024 + i / 251) & 0xFF);
+    return bytes;
+}
+
+// A port on which nothing listens.
+unsigned short closedPort() {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    closesocket(s);
+    return ntohs(address.sin_port);
+}
+
+bool inUrlCache(const std::wstring& url) {
+    DWORD size = 0;
+    GetUrlCacheEntryInfoW(url.c_str(), nullptr, &size);
+    return GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+}
+
+bool putInUrlCache(const std::wstring& url) {
+    wchar_t file[MAX_PATH] = {};
+    if (!CreateUrlCacheEntryW(url.c_str(), 0, L"txt", file, 0)) return false;
+    HANDLE handle = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    WriteFile(handle, "cached", 6, &written, nullptr);
+    CloseHandle(handle);
+    FILETIME never{};
+    return CommitUrlCacheEntryW(url.c_str(), file, never, never, NORMAL_CACHE_ENTRY, nullptr, 0,
+                                nullptr, nullptr) != FALSE;
+}
+
+std::wstring widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+class DownloadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        com_ = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        ASSERT_TRUE(server_.start());
+    }
+    void TearDown() override {
+        server_.stop();
+        if (SUCCEEDED(com_)) CoUninitialize();
+    }
+
+    HRESULT com_ = E_FAIL;
+    TestHttpServer server_;
+};
+
+}  // namespace
+
+TEST_F(DownloadTest, ReplyBodiesAsBytesAndAsAnsiText) {
+    struct Case {
+        const char* name;
+        std::string body;
+        std::string ansi;  // what DownloadUrl hands back
+        bool needsCodePage936;
+    };
+    const std::vector<Case> cases = {
+        {"ascii", "{\"data\":{\"user_name\":\"abc\"}}", "{\"data\":{\"user_name\":\"abc\"}}", false},
+        {"empty", "", "", false},
+        {"zero byte", std::string("ab\0cd", 5), "ab", false},
+        {"chinese", "name=" + kXuanzhouUtf8 + ";", "name=" + kXuanzhouGbk + ";", true},
+        {"invalid utf-8 replaced, not dropped", "a\xFF" "b", "a?b", true},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.name);
+        if (c.needsCodePage936 && GetACP() != 936) continue;
+        const std::string path = "/case" + std::to_string(i);
+        server_.setReply(path, HttpReply::ok(c.body));
+
+        std::string bytes = "stale";
+        EXPECT_TRUE(DownloadUrlBytes(server_.url(path), bytes));
+        EXPECT_EQ(bytes, c.body);
+
+        std::string reply = "stale";
+        EXPECT_TRUE(DownloadUrl(server_.url(path), reply));
+        EXPECT_EQ(reply, c.ansi);
+    }
+    if (GetACP() != 936) GTEST_SKIP() << "the Chinese cases need ANSI code page 936";
+}
+
+TEST_F(DownloadTest, LargeBodyArrivesWholeAndInOrder) {
+    const std::string body = patternBytes(404000);
+    server_.setReply("/big", HttpReply::ok(body));
+    std::string bytes;
+    ASSERT_TRUE(DownloadUrlBytes(server_.url("/big"), bytes));
+    ASSERT_EQ(bytes.size(), body.size());
+    EXPECT_TRUE(bytes == body);
+}
+
+TEST_F(DownloadTest, SendsOneGetWithTheAddressUnchanged) {
+    server_.setReply("/api", HttpReply::ok("{}"));
+    const std::string query = "platform=p1&gkey=g&skey=s42&type=5&sign=0123456789abcdef";
+    std::string reply;
+    ASSERT_TRUE(DownloadUrl(server_.url("/api?" + query), reply));
+    const auto requests = server_.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].method, "GET");
+    EXPECT_EQ(requests[0].path, "/api");
+    EXPECT_EQ(requests[0].query, query);
+}
+
+TEST_F(DownloadTest, EveryCallFetchesAFreshCopy) {
+    server_.setReply("/fresh", HttpReply::ok("first"));
+    std::string reply;
+    ASSERT_TRUE(DownloadUrl(server_.url("/fresh"), reply));
+    EXPECT_EQ(reply, "first");
+    server_.setReply("/fresh", HttpReply::ok("second"));
+    ASSERT_TRUE(DownloadUrl(server_.url("/fresh"), reply));
+    EXPECT_EQ(reply, "second");
+    EXPECT_EQ(server_.requests().size(), 2u);
+}
+
+// The reply comes from the server, not from the cache, and nothing of it is
+// left in the cache afterwards.
+TEST_F(DownloadTest, LeavesNothingInTheCache) {
+    const std::string address = server_.url("/cached");
+    ASSERT_TRUE(putInUrlCache(widen(address)));
+    ASSERT_TRUE(inUrlCache(widen(address)));
+    server_.setReply("/cached", HttpReply::ok("from server"));
+    std::string reply;
+    ASSERT_TRUE(DownloadUrl(address, reply));
+    EXPECT_EQ(reply, "from server");
+    EXPECT_EQ(server_.requests().size(), 1u);
+    EXPECT_FALSE(inUrlCache(widen(address)));
+
+    server_.setReply("/from", HttpReply::redirect(server_.url("/to")));
+    server_.setReply("/to", HttpReply::ok("redirected"));
+    ASSERT_TRUE(DownloadUrl(server_.url("/from"), reply));
+    EXPECT_EQ(reply, "redirected");
+    EXPECT_FALSE(inUrlCache(widen(server_.url("/from"))));
+    EXPECT_FALSE(inUrlCache(widen(server_.url("/to"))));
+}
+
+TEST_F(DownloadTest, FollowsARedirect) {
+    server_.setReply("/old", HttpReply::redirect(server_.url("/new?x=1")));
+    server_.setReply("/new", HttpReply::ok("moved here"));
+    std::string reply;
+    ASSERT_TRUE(DownloadUrl(server_.url("/old"), reply));
+    EXPECT_EQ(reply, "moved here");
+    const auto requests = server_.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].path, "/old");
+    EXPECT_EQ(requests[1].target, "/new?x=1");
+}
+
+// The loader delivers the body of an HTTP error as data, so the download
+// succeeds and hands the error page back: success says nothing about the
+// content.
+TEST_F(DownloadTest, HttpErrorStatusHandsTheBodyBack) {
+    server_.setReply("/err", HttpReply::withStatus(500, "Internal Server Error", "{\"error\":1}"));
+    std::string reply = "stale";
+    const bool ok = DownloadUrl(server_.url("/err"), reply);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(reply, "{\"error\":1}");
+}
+
+TEST_F(DownloadTest, FailuresGiveFalseAndAnEmptyReply) {
+    server_.setReply("/cut", HttpReply::withStatus(200, "OK", std::string(5000, 'c')).cutAt(2000));
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"unreachable port", "http://127.0.0.1:" + std::to_string(closedPort()) + "/api?type=1"},
+        {"connection closed mid-reply", server_.url("/cut")},
+        {"empty address", ""},
+        {"not an address", "no such thing"},
+        {"unknown scheme", "tarvo-nothing://x/y"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        std::string reply = "stale";
+        EXPECT_FALSE(DownloadUrl(c.second, reply));
+        EXPECT_EQ(reply, "");
+        std::string bytes = "stale";
+        EXPECT_FALSE(DownloadUrlBytes(c.second, bytes));
+        EXPECT_EQ(bytes, "");
+    }
+}
+
+TEST_F(DownloadTest, ASlowReplyWithinTheTimeLimitArrives) {
+    server_.setReply("/slow", HttpReply::ok("late but fine").delayed(700));
+    std::string bytes;
+    EXPECT_TRUE(DownloadUrlBytes(server_.url("/slow"), bytes, 10000));
+    EXPECT_EQ(bytes, "late but fine");
+}
+
+TEST_F(DownloadTest, AServiceThatNeverAnswersEndsAtTheTimeLimit) {
+    server_.setReply("/silent", HttpReply::ok("too late").delayed(30000));
+    std::string bytes = "stale";
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(DownloadUrlBytes(server_.url("/silent"), bytes, 1000));
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_EQ(bytes, "");
+    EXPECT_GE(elapsed, 900u);
+    EXPECT_LT(elapsed, 8000u);
+
+    // The thread is still fit for the next download.
+    server_.setReply("/after", HttpReply::ok("next"));
+    EXPECT_TRUE(DownloadUrlBytes(server_.url("/after"), bytes));
+    EXPECT_EQ(bytes, "next");
+}
+
+// ---------------------------------------------------------------------------
+// The callback's operations, called the way the loader calls them.
+
+namespace {
+
+// An IBinding that only counts references and aborts.
+class CountingBinding : public IBinding {
+public:
+    STDMETHODIMP QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references); }
+    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references); }
+    STDMETHODIMP Abort() override { ++aborts; return S_OK; }
+    STDMETHODIMP Suspend() override { return E_NOTIMPL; }
+    STDMETHODIMP Resume() override { return E_NOTIMPL; }
+    STDMETHODIMP SetPriority(LONG) override { return E_NOTIMPL; }
+    STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetBindResult(CLSID*, DWORD*, LPOLESTR*, DWORD*) override { return E_NOTIMPL; }
+
+    int references = 1;
+    int aborts = 0;
+};
+
+// A stream whose reads follow a script: each step hands out up to `bytes`
+// and returns `status`. After the script it returns S_OK with zero bytes, as
+// a misbehaving stream might.
+class ScriptedStream : public IStream {
+public:
+    struct Step {
+        std::string bytes;
+        HRESULT status;
+    };
+    explicit ScriptedStream(std::vector<Step> steps) : steps_(std::move(steps)) {}
+
+    STDMETHODIMP QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP Read(void* buffer, ULONG size, ULONG* read) override {
+        ++reads;
+        if (next_ >= steps_.size()) {
+            *read = 0;
+            return S_OK;
+        }
+        Step& step = steps_[next_];
+        const ULONG count = static_cast<ULONG>(std::min<std::size_t>(size, step.bytes.size()));
+        std::memcpy(buffer, step.bytes.data(), count);
+        *read = count;
+        step.bytes.erase(0, count);
+        const HRESULT status = step.status;
+        if (step.bytes.empty()) ++next_;
+        return step.bytes.empty() ? status : S_OK;
+    }
+    STDMETHODIMP Write(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
+    STDMETHODIMP CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Commit(DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP Revert() override { return E_NOTIMPL; }
+    STDMETHODIMP LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP Clone(IStream**) override { return E_NOTIMPL; }
+
+    int reads = 0;
+
+private:
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+};
+
+HRESULT notify(CDownloadCallback& callback, DWORD size, IStream* stream) {
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_ISTREAM;
+    medium.pstm = stream;
+    FORMATETC format{};
+    return callback.OnDataAvailable(BSCF_INTERMEDIATEDATANOTIFICATION, size, &format, &medium);
+}
+
+}  // namespace
+
+TEST(DownloadCallback, QueryInterfaceFromEitherInterface) {
+    CDownloadCallback callback;
+    IBindStatusCallback* primary = &callback;
+    IHttpNegotiate* negotiate = &callback;
+    struct Case {
+        const char* name;
+        const IID* iid;
+        void* expected;
+        HRESULT result;
+    };
+    const std::vector<Case> cases = {
+        {"IUnknown", &IID_IUnknown, primary, S_OK},
+        {"IBindStatusCallback", &IID_IBindStatusCallback, primary, S_OK},
+        {"IHttpNegotiate", &IID_IHttpNegotiate, negotiate, S_OK},
+        {"IHttpNegotiate2", &IID_IHttpNegotiate2, nullptr, E_NOINTERFACE},
+        {"IStream", &IID_IStream, nullptr, E_NOINTERFACE},
+        {"IServiceProvider", &IID_IServiceProvider, nullptr, E_NOINTERFACE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        void* object = reinterpret_cast<void*>(1);
+        EXPECT_EQ(primary->QueryInterface(*c.iid, &object), c.result);
+        EXPECT_EQ(object, c.expected);
+        object = reinterpret_cast<void*>(1);
+        EXPECT_EQ(negotiate->QueryInterface(*c.iid, &object), c.result);
+        EXPECT_EQ(object, c.expected);
+    }
+    EXPECT_EQ(primary->AddRef(), 1u);
+    EXPECT_EQ(primary->Release(), 1u);
+    EXPECT_EQ(primary->Release(), 1u);
+    EXPECT_EQ(negotiate->Release(), 1u);
+}
+
+TEST(DownloadCallback, GetBindInfo) {
+    CDownloadCallback callback;
+    DWORD flags = 0;
+    BINDINFO info;
+
+    info.cbSize = sizeof info;
+    EXPECT_EQ(callback.GetBindInfo(nullptr, &info), E_INVALIDARG);
+    EXPECT_EQ(callback.GetBindInfo(&flags, nullptr), E_INVALIDARG);
+    info.cbSize = 0;
+    EXPECT_EQ(callback.GetBindInfo(&flags, &info), E_INVALIDARG);
+    EXPECT_EQ(flags, 0u);
+
+    std::memset(&info, 0xCC, sizeof info);
+    info.cbSize = sizeof info;
+    ASSERT_EQ(callback.GetBindInfo(&flags, &info), S_OK);
+    EXPECT_EQ(flags, 0x233u);
+    EXPECT_EQ(info.cbSize, sizeof info);
+    EXPECT_EQ(info.dwBindVerb, static_cast<DWORD>(BINDVERB_GET));
+    const auto* raw = reinterpret_cast<const unsigned char*>(&info);
+    for (std::size_t i = sizeof info.cbSize; i < sizeof info; ++i) ASSERT_EQ(raw[i], 0) << i;
+
+    // A caller with a smaller structure: nothing beyond its size is written.
+    unsigned char small[sizeof(BINDINFO)];
+    std::memset(small, 0xCC, sizeof small);
+    reinterpret_cast<BINDINFO*>(small)->cbSize = 12;
+    ASSERT_EQ(callback.GetBindInfo(&flags, reinterpret_cast<BINDINFO*>(small)), S_OK);
+    for (std::size_t i = 4; i < 12; ++i) EXPECT_EQ(small[i], 0) << i;
+    for (std::size_t i = 12; i < sizeof small; ++i) ASSERT_EQ(small[i], 0xCC) << i;
+}
+
+TEST(DownloadCallback, BeginningTransaction) {
+    CDownloadCallback callback;
+    EXPECT_EQ(callback.BeginningTransaction(L"http://a/", L"", 0, nullptr), E_POINTER);
+
+    LPWSTR headers = reinterpret_cast<LPWSTR>(1);
+    EXPECT_EQ(callback.BeginningTransaction(L"http://a/", L"", 0, &headers), S_OK);
+    EXPECT_EQ(headers, nullptr);
+
+    callback.setAdditionalHeader(L"X-Second", L"2");
+    callback.setAdditionalHeader(L"X-First", L"one");
+    headers = nullptr;
+    ASSERT_EQ(callback.BeginningTransaction(L"http://a/", nullptr, 0, &headers), S_OK);
+    ASSERT_NE(headers, nullptr);
+    EXPECT_EQ(std::wstring(headers), L"X-First: one\r\nX-Second: 2\r\n");
+    CoTaskMemFree(headers);
+
+    EXPECT_EQ(callback.OnResponse(200, L"", L"", nullptr), E_NOTIMPL);
+}
+
+TEST(DownloadCallback, SmallSlots) {
+    CDownloadCallback callback;
+    EXPECT_EQ(callback.GetPriority(nullptr), E_INVALIDARG);
+    LONG priority = 7;
+    EXPECT_EQ(callback.GetPriority(&priority), S_OK);
+    EXPECT_EQ(priority, 0);
+    EXPECT_EQ(callback.OnLowResource(0), S_OK);
+    EXPECT_EQ(callback.OnObjectAvailable(IID_IUnknown, nullptr), S_OK);
+    EXPECT_EQ(callback.OnProgress(1, 2, BINDSTATUS_REDIRECTING, nullptr), S_OK);
+}
+
+TEST(DownloadCallback, HoldsTheBindingFromStartToStop) {
+    CDownloadCallback callback;
+    CountingBinding binding;
+    EXPECT_EQ(callback.OnStartBinding(0, &binding), S_OK);
+    EXPECT_EQ(binding.references, 2);
+    EXPECT_EQ(callback.binding(), &binding);
+    EXPECT_FALSE(callback.bindingStopped());
+
+    EXPECT_EQ(callback.OnStopBinding(INET_E_DOWNLOAD_FAILURE, L"failed"), S_OK);
+    EXPECT_EQ(binding.references, 1);
+    EXPECT_EQ(callback.binding(), nullptr);
+    EXPECT_TRUE(callback.bindingStopped());
+    EXPECT_EQ(callback.bindingResult(), INET_E_DOWNLOAD_FAILURE);
+}
+
+TEST(DownloadCallback, RedirectRemovesTheNewAddressFromTheCache) {
+    const std::wstring target = L"http://127.0.0.1:9/tarvo-redirect-target";
+    const std::wstring other = L"http://127.0.0.1:9/tarvo-progress-other";
+    ASSERT_TRUE(putInUrlCache(target));
+    ASSERT_TRUE(putInUrlCache(other));
+
+    CDownloadCallback callback;
+    EXPECT_EQ(callback.OnProgress(0, 0, BINDSTATUS_CONNECTING, other.c_str()), S_OK);
+    EXPECT_TRUE(inUrlCache(other));
+    EXPECT_EQ(callback.OnProgress(0, 0, BINDSTATUS_REDIRECTING, target.c_str()), S_OK);
+    EXPECT_FALSE(inUrlCache(target));
+    DeleteUrlCacheEntryW(other.c_str());
+}
+
+// However the stream hands its data out, every byte reaches the reply once
+// and in order, and no notification waits or spins on a short read.
+TEST(DownloadCallback, ReplyReadingTakesWhatTheStreamHas) {
+    const std::string data = patternBytes(5000);
+    struct Case {
+        const char* name;
+        std::vector<std::vector<ScriptedStream::Step>> notifications;  // one stream script each
+        std::vector<DWORD> sizes;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"size as running total, short reads then pending",
+         {{{data.substr(0, 300), E_PENDING}},
+          {{data.substr(300, 2000), S_OK}, {data.substr(2300, 200), E_PENDING}},
+          {{data.substr(2500), S_FALSE}}},
+         {300, 2500, 5000},
+         data},
+        {"size as new amount, all in one go",
+         {{{data.substr(0, 4096), S_OK}}, {{data.substr(4096), S_FALSE}}},
+         {4096, 904},
+         data},
+        {"stream has less than announced", {{{data.substr(0, 10), S_FALSE}}}, {5000},
+         data.substr(0, 10)},
+        {"stream has more than announced", {{{data.substr(0, 3000), S_FALSE}}}, {100},
+         data.substr(0, 3000)},
+        {"read fails after some data", {{{data.substr(0, 50), E_FAIL}}}, {5000},
+         data.substr(0, 50)},
+        {"zero size reads nothing", {{{data.substr(0, 50), S_OK}}}, {0}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CDownloadCallback callback;
+        for (std::size_t i = 0; i < c.notifications.size(); ++i) {
+            ScriptedStream stream(c.notifications[i]);
+            EXPECT_EQ(notify(callback, c.sizes[i], &stream), S_OK);
+            EXPECT_LE(stream.reads, 10);
+        }
+        EXPECT_TRUE(callback.replyBytes() == c.expected);
+    }
+}
