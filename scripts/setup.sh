@@ -20,6 +20,8 @@ TARVO_PACKAGES=(
   libjsoncpp-dev googletest
   python3-pil fonts-wqy-zenhei
   clang zip nsis
+  # clang's libFuzzer and sanitizer runtimes, which clang only recommends
+  libclang-rt-14-dev
 )
 
 tarvo_ensure_packages() {
@@ -73,6 +75,20 @@ tarvo_configure_windows() {
   [ -f "$dir/build.ninja" ] || cmake -S "$TARVO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$TARVO_ROOT/cmake/toolchain-mingw32.cmake" \
     -DTARVO_JSONCPP_SOURCE_DIR="$TARVO_JSONCPP_DIR" >/dev/null
+}
+
+# The native core under AddressSanitizer and UndefinedBehaviorSanitizer.
+tarvo_configure_asan() {
+  local dir="$TARVO_BUILD/asan"
+  [ -f "$dir/build.ninja" ] || cmake -S "$TARVO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DTARVO_SANITIZE=ON >/dev/null
+}
+
+# The libFuzzer targets of tests/fuzz (clang, native).
+tarvo_configure_fuzz() {
+  local dir="$TARVO_BUILD/fuzz"
+  [ -f "$dir/build.ninja" ] || CC=clang CXX=clang++ cmake -S "$TARVO_ROOT" -B "$dir" -G Ninja \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON >/dev/null
 }
 
 tarvo_setup() {
