@@ -1,0 +1,228 @@
+#include "app/launcher_dlg_win.h"
+
+#include "panels/exit_panel_win.h"
+#include "panels/game_host_panel_win.h"
+#include "panels/settings_panel_win.h"
+#include "panels/web_page_panel_win.h"
+#include "resource.h"
+#include "service/server_list_panel_win.h"
+#include "window/caption_layout.h"
+#include "window/skin_button_win.h"
+
+#include <commctrl.h>
+#include <io.h>
+#include <windowsx.h>
+
+#include <cstring>
+
+namespace {
+
+const char kGameTitle[] = "QuarrionOL";
+
+POINT pointFromLParam(LPARAM lParam) {
+    return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
+} // namespace
+
+CLauncherDlg::CLauncherDlg() : CDialog(IDD_LAUNCHER_DIALOG, nullptr) {
+    windowIcon = ::LoadIconA(tarvo::AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_LAUNCHER));
+}
+
+CLauncherDlg::~CLauncherDlg() = default;
+
+// The launcher window's message table.
+LRESULT CLauncherDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate();
+    case WM_ERASEBKGND:
+        return OnEraseBkgnd(reinterpret_cast<HDC>(wParam));
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_NCPAINT:
+        return 0;  // borderless skin: the system draws no frame
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORDLG:
+        return reinterpret_cast<LRESULT>(OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<LRESULT>(OnQueryDragIcon());
+    case WM_NCHITTEST:
+        return OnNcHitTest(pointFromLParam(lParam));
+    case WM_SETCURSOR:
+        return OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));
+    case WM_NCLBUTTONDOWN:
+        OnNcLButtonDown(static_cast<UINT>(wParam), pointFromLParam(lParam));
+        return 0;
+    case WM_NCLBUTTONUP:
+        OnNcLButtonUp(static_cast<UINT>(wParam), pointFromLParam(lParam));
+        return 0;
+    case WM_NCLBUTTONDBLCLK:
+        OnNcLButtonDblClk(static_cast<UINT>(wParam), pointFromLParam(lParam));
+        return 0;
+    case WM_SYSCOMMAND:
+        OnSysCommand(static_cast<UINT>(wParam), lParam);
+        return 0;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_MOVING:
+        OnMoving(static_cast<UINT>(wParam), reinterpret_cast<RECT*>(lParam));
+        return TRUE;
+    case WM_MOVE:
+        OnMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_SIZING:
+        OnSizing(static_cast<UINT>(wParam), reinterpret_cast<RECT*>(lParam));
+        return TRUE;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
+    case WM_HOTKEY:
+        return OnHotKey(wParam);
+    case WM_GAMEREADY:
+        return OnGameReady();
+    case WM_GAMEWINDOW:
+        return OnGameWindow(reinterpret_cast<HWND>(wParam));
+    case WM_TRAYNOTIFY:
+        return OnTrayNotify(wParam, lParam);
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CLauncherDlg::OnCreate() {
+    if (Default() == -1) return -1;
+    SetWindowText(kGameTitle);
+    return 0;
+}
+
+BOOL CLauncherDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    // The About item of the system menu.
+    if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
+        char about[256] = {};
+        ::LoadStringA(tarvo::AfxGetResourceHandle(), IDS_ABOUTBOX, about, sizeof(about));
+        if (about[0]) {
+            ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuA(systemMenu, MF_STRING, kAboutCommand, about);
+        }
+    }
+
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
+
+    initialised = true;
+    trayIconData.cbSize = NOTIFYICONDATAA_V1_SIZE;  // 88 bytes: the 64-character-tip layout
+    trayIconData.hWnd = m_hWnd;
+    trayIconData.uID = kTrayIconId;
+    trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    trayIconData.uCallbackMessage = WM_TRAYNOTIFY;
+    trayIconData.hIcon = ::LoadIconA(tarvo::AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_LAUNCHER));
+    std::strncpy(trayIconData.szTip, kGameTitle, sizeof(trayIconData.szTip) - 1);
+    addTrayIcon();
+
+    // Geometry: the work area as the taskbar leaves it.
+    std::optional<Rect> taskbar;
+    if (HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr)) {
+        RECT r{};
+        ::GetWindowRect(tray, &r);
+        taskbar = Rect{r.left, r.top, r.right, r.bottom};
+    }
+    const Size screen{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    const Size full = ::maximisedSize(screen, taskbarAllowance(taskbar, screen));
+    maximisedSize = SIZE{full.cx, full.cy};
+    restoredSize = SIZE{kRestoredSize.cx, kRestoredSize.cy};
+    minimumSize = SIZE{kMinimumSize.cx, kMinimumSize.cy};
+    MoveWindow(0, 0, maximisedSize.cx, maximisedSize.cy, TRUE);
+
+    frameBitmaps[0] = tarvo::loadBitmapResource(IDB_LOGO);
+    frameBitmaps[1] = tarvo::loadBitmapResource(IDB_BAND);
+
+    createCaptionButtons();
+    createPanels();
+    createGameHostPanel();
+
+    // The labels start hidden. They are hidden before the start-up sequence
+    // starts the worker: a quick reply may show the player's name while the
+    // set-up is still running, and hiding it afterwards would lose it.
+    for (int id : {IDC_PROGRESS_TEXT, IDC_PROGRESS_PERCENT, IDC_PLAYER_NAME, IDC_MESSAGE_LABEL}) {
+        ::ShowWindow(GetDlgItem(id), SW_HIDE);
+    }
+
+    runStartupSequence();
+
+    SetTimer(kWatchdogTimerId, kWatchdogPeriodMs);
+    SetTimer(kProgressTimerId, kProgressPeriodMs);
+
+    labelFont.reset(::CreateFontA(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "宋体"));
+    ::SendMessageA(GetDlgItem(IDC_PROGRESS_TEXT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont.get()), TRUE);
+    ::SendMessageA(GetDlgItem(IDC_PROGRESS_PERCENT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont.get()), TRUE);
+
+    // The patcher library in the current directory (not the launcher's)
+    // means the game is ready at once and the progress display never runs.
+    char currentDirectory[MAX_PATH + 1] = {};
+    ::GetCurrentDirectoryA(sizeof(currentDirectory), currentDirectory);
+    const std::string patcherLibrary = std::string(currentDirectory) + "\\Brisken-AutoPatch.dll";
+    if (_access(patcherLibrary.c_str(), 0) == 0) clientReady = true;
+
+    watchdog.lastTick = ::GetTickCount();
+
+    captionButtons[kButtonWebPage]->SetVisible(false);
+    return TRUE;
+}
+
+void CLauncherDlg::createCaptionButtons() {
+    for (int index = kButtonMainSite; index <= kButtonLogoMark; ++index) {
+        captionButtons.push_back(std::make_unique<CSkinButton>(this, index));
+    }
+    // Button 12 (server-list toggle) is built but takes part in no click.
+    serverListButton = std::make_unique<CSkinButton>(this, kButtonServerListToggle);
+}
+
+void CLauncherDlg::createPanels() {
+    serverListPanel = std::make_unique<CMyDlg>(this, IDB_SERVER_LIST_PANEL);
+    serverListPanel->Create(IDD_SERVER_LIST, this);
+    settingsPanel = std::make_unique<CMyCfgDlg>(this, IDB_DIALOG_PANEL);
+    settingsPanel->Create(IDD_SETTINGS, this);
+    exitPanel = std::make_unique<CExitDlg>(this, IDB_DIALOG_PANEL);
+    exitPanel->Create(IDD_EXIT, this);
+    webPagePanel = std::make_unique<CIeDlg>(this);
+    webPagePanel->Create(IDD_WEB_PAGE, this);
+    panels = {serverListPanel.get(), settingsPanel.get(), exitPanel.get(), webPagePanel.get()};
+}
+
+void CLauncherDlg::createGameHostPanel() {
+    const RECT window = GetWindowRect();
+    gameHostPanel = std::make_unique<CGameDlg>(nullptr);
+    gameHostPanel->Create(IDD_GAME_DIALOG, this);
+    gameHostPanel->MoveWindow(window.left, window.top + kTitleStripHeight, window.right - window.left,
+                              window.bottom - window.top - kTitleStripHeight, TRUE);
+}
+
+void CLauncherDlg::addTrayIcon() {
+    if (::Shell_NotifyIconA(NIM_ADD, &trayIconData)) trayIconPresent = true;
+}
+
+void CLauncherDlg::deleteTrayIcon() {
+    ::Shell_NotifyIconA(NIM_DELETE, &trayIconData);
+    trayIconPresent = false;
+}
+
+RequestValues CLauncherDlg::requestValues() const {
+    return RequestValues{serviceSettings.apiBaseUrl, serviceSettings.apiPlatform, serviceSettings.apiGameKey,
+                         serviceSettings.apiSignKey, launchParameters.serverNumber};
+}
+
+std::string CLauncherDlg::MakeRequestSign(int type) const {
+    return ::MakeRequestSign(requestValues(), type);
+}
+
+std::string CLauncherDlg::MakeRequestUrl(int type) const {
+    return ::MakeRequestUrl(requestValues(), type);
+}

@@ -1,0 +1,51 @@
+#include "e2e/launcher_run_win.h"
+
+#include <cstring>
+#include <cwchar>
+
+namespace tarvo_test {
+
+bool LauncherRun::start(const InstallDir& install, const std::string& parameters, const std::string& currentDir,
+                        EnvVars env) {
+    stubLog = install.file("client-stub.log");
+    env.emplace_back("TARVO_STUB_LOG", stubLog);
+    const std::string commandLine = "\"" + install.launcher() + "\" " + parameters;
+    return process.start(install.launcher(), commandLine, currentDir.empty() ? install.path() : currentDir, env);
+}
+
+HWND LauncherRun::window(int timeoutMs) const {
+    return waitForWindow(process.pid(), "#32770", "QuarrionOL", timeoutMs);
+}
+
+HWND LauncherRun::hostPanel(HWND launcher) const {
+    HWND host = nullptr;
+    waitUntil([&] { return (host = findDescendant(launcher, "#32770", nullptr)) != nullptr; }, 10000);
+    return host;
+}
+
+std::string LauncherRun::clientCommandLine(int timeoutMs) const {
+    std::vector<std::string> lines;
+    waitUntil(
+        [&] {
+            lines = readLines(stubLog);
+            return !lines.empty();
+        },
+        timeoutMs);
+    return lines.empty() ? std::string() : lines.front();
+}
+
+std::string comboEntry(HWND combo) {
+    // Read as wide text: the system converts it reliably across processes.
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, 0, 0);
+    if (length == CB_ERR) return std::string();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(std::wcslen(text.c_str()));
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], bytes, nullptr, nullptr);
+    ansi.resize(std::strlen(ansi.c_str()));
+    return ansi;
+}
+
+} // namespace tarvo_test

@@ -1,0 +1,235 @@
+// The launcher started as the platform starts it: window, client command
+// line, pending update, auto-patcher, settings failures.
+#include "e2e/launcher_run_win.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+using namespace tarvo_test;
+
+const char kServiceAddress[] = "http://pick.quarrionol.com:8681/pick/multiinfo";
+const char kMarkerTail[] =
+    "keelmark:/start&k1=1&k2=t:0&k3=web_12_a&k4=4&k5=5&k6=6&k7=7&k8=8&k09=U1&k10=T2&k11=S3#";
+
+InstallOptions withSettings() {
+    InstallOptions options;
+    options.httpCfg = kExampleSettings;
+    return options;
+}
+
+std::string handleText(HWND window) {
+    return std::to_string(static_cast<long>(reinterpret_cast<LONG_PTR>(window)));
+}
+
+bool isVisible(HWND window) {
+    return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+TEST(Startup, StartsTheClientWithItsThirteenWordsAndTheHostPanelsHandle) {
+    InstallDir install(withSettings());
+    ASSERT_TRUE(install.ok()) << install.error();
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
+
+    HWND launcher = run.window();
+    ASSERT_NE(launcher, nullptr);
+    HWND host = run.hostPanel(launcher);
+    ASSERT_NE(host, nullptr);
+
+    const std::string line = run.clientCommandLine();
+    const std::vector<std::string> expected = {
+        "1", handleText(host), "1", "none", kServiceAddress, "none", "none", kMarkerTail, "U1", "a", "S3", "T2", "1"};
+    EXPECT_EQ(splitWords(line), expected) << line;
+    EXPECT_EQ(GetParent(host), launcher);
+
+    // The window covers the work area; the host panel sits below the title
+    // strip and stays hidden until the client reports that it is ready.
+    RECT window{};
+    GetWindowRect(launcher, &window);
+    EXPECT_EQ(window.left, 0);
+    EXPECT_EQ(window.top, 0);
+    EXPECT_EQ(window.right, GetSystemMetrics(SM_CXSCREEN));
+    HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
+    RECT trayRect{};
+    if (tray) GetWindowRect(tray, &trayRect);
+    const int allowance = std::max<int>(trayRect.bottom - trayRect.top, 32);  // a bottom or empty taskbar
+    EXPECT_EQ(window.bottom, GetSystemMetrics(SM_CYSCREEN) - allowance);
+
+    RECT hostRect{};
+    GetWindowRect(host, &hostRect);
+    MapWindowPoints(nullptr, launcher, reinterpret_cast<POINT*>(&hostRect), 2);
+    EXPECT_EQ(hostRect.left, 0);
+    EXPECT_EQ(hostRect.top, 50);
+    EXPECT_EQ(hostRect.bottom - hostRect.top, window.bottom - window.top - 50);
+    EXPECT_FALSE(isVisible(host));
+}
+
+TEST(Startup, ShowsTheGameOnceTheClientIsReady) {
+    InstallDir install(withSettings());
+    ASSERT_TRUE(install.ok()) << install.error();
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_READY_DELAY_MS", "300"}}));
+    HWND launcher = run.window();
+    ASSERT_NE(launcher, nullptr);
+    HWND host = run.hostPanel(launcher);
+    ASSERT_NE(host, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return isVisible(host); }, 15000));
+}
+
+TEST(Startup, EnterDoesNotCloseTheWindow) {
+    InstallDir install(withSettings());
+    ASSERT_TRUE(install.ok()) << install.error();
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install));
+    HWND launcher = run.window();
+    ASSERT_NE(launcher, nullptr);
+    PostMessageA(launcher, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageA(launcher, WM_KEYUP, VK_RETURN, 0);
+    SendMessageA(launcher, WM_COMMAND, IDOK, 0);
+    Sleep(500);
+    EXPECT_TRUE(IsWindow(launcher));
+    EXPECT_TRUE(run.process.isRunning());
+}
+
+TEST(Startup, MissingSettingsFileIsReportedAndTheClientStillStarts) {
+    InstallDir install;  // no client\http.cfg
+    ASSERT_TRUE(install.ok()) << install.error();
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install));
+
+    auto box = waitForMessageBox(run.process.pid(), 15000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, "读取设置文件<http.cfg>失败");
+    EXPECT_EQ(box->caption, "");
+    EXPECT_NE(box->owner, nullptr);  // owned by the launcher window
+    confirmMessageBox(box->hwnd);
+
+    EXPECT_FALSE(run.clientCommandLine().empty());
+    EXPECT_NE(run.window(), nullptr);
+}
+
+TEST(Startup, SettingsEntryMissingUnderBothKeysIsReported) {
+    InstallOptions options;
+    options.httpCfg = "GS_MAIN_web=http://127.0.0.1:9/main#:\r\n";  // GS_BBS_ missing
+    InstallDir install(options);
+    ASSERT_TRUE(install.ok()) << install.error();
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install));
+    auto box = waitForMessageBox(run.process.pid(), 15000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, "读取设置文件<http.cfg>失败");
+    confirmMessageBox(box->hwnd);
+    waitUntil([&] { return !IsWindow(box->hwnd); }, 5000);
+    // Exactly one message: start-up goes on and the window opens.
+    EXPECT_NE(run.window(), nullptr);
+    EXPECT_FALSE(waitForMessageBox(run.process.pid(), 1000).has_value());
+}
+
+TEST(Startup, MissingClientIsReportedWithTheApplicationsNameAndStartUpGoesOn) {
+    InstallOptions options = withSettings();
+    options.webEntry = false;
+    InstallDir install(options);
+    ASSERT_TRUE(install.ok()) << install.error();
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install));
+
+    auto box = waitForMessageBox(run.process.pid(), 15000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, "启动TarvoWebEntry失败，文件不完整，请重新安装！");
+    EXPECT_EQ(box->caption, "TarvoLaunch");
+    confirmMessageBox(box->hwnd);
+    HWND launcher = run.window();
+    ASSERT_NE(launcher, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return isVisible(launcher); }, 5000));
+}
+
+TEST(Startup, PendingUpdateIsInstalledOnceAndRemoved) {
+    InstallOptions options = withSettings();
+    options.webEntry = false;
+    InstallDir install(options);
+    ASSERT_TRUE(install.ok()) << install.error();
+    ASSERT_TRUE(copyFileTo(toolExe("TarvoWebEntry.exe"), install.file("TarvoWebEntry2.dat")));
+
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
+    EXPECT_FALSE(run.clientCommandLine().empty());  // the installed update is the client that started
+    EXPECT_TRUE(fileExists(install.webEntry()));
+    EXPECT_FALSE(fileExists(install.file("TarvoWebEntry2.dat")));
+}
+
+TEST(Startup, PendingUpdateThatCannotBeCopiedStaysForTheNextStart) {
+    InstallDir install(withSettings());
+    ASSERT_TRUE(install.ok()) << install.error();
+    ASSERT_TRUE(writeFile(install.file("TarvoWebEntry2.dat"), "a newer client"));
+    const auto before = readFile(install.webEntry());
+    // The client file is in use and cannot be overwritten.
+    HANDLE inUse = CreateFileA(install.webEntry().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
+
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
+    ASSERT_NE(run.window(), nullptr);
+    // The copy failed silently; the only message is the client's failed start.
+    auto box = waitForMessageBox(run.process.pid(), 15000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, "启动TarvoWebEntry失败，文件不完整，请重新安装！");
+    confirmMessageBox(box->hwnd);
+    CloseHandle(inUse);
+    EXPECT_TRUE(fileExists(install.file("TarvoWebEntry2.dat")));
+    EXPECT_EQ(readFile(install.webEntry()), before);
+}
+
+TEST(Startup, StopsOnlyTheFirstAutoPatcher) {
+    InstallOptions options = withSettings();
+    options.autoPatcher = true;
+    InstallDir install(options);
+    ASSERT_TRUE(install.ok()) << install.error();
+    ChildProcess first, second;
+    ASSERT_TRUE(first.start(install.autoPatcher(), "\"" + install.autoPatcher() + "\"", install.path()));
+    ASSERT_TRUE(second.start(install.autoPatcher(), "\"" + install.autoPatcher() + "\"", install.path()));
+
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
+    ASSERT_NE(run.window(), nullptr);
+    waitUntil([&] { return !first.isRunning() || !second.isRunning(); }, 5000);
+    Sleep(300);
+    EXPECT_EQ(static_cast<int>(first.isRunning()) + static_cast<int>(second.isRunning()), 1);
+    EXPECT_FALSE(waitForMessageBox(run.process.pid(), 300).has_value());
+}
+
+TEST(Startup, PatcherLibraryCountsOnlyInTheCurrentDirectory) {
+    // In the current directory: the game counts as ready at once, so the
+    // start-up percentage never shows.
+    {
+        InstallDir install(withSettings());
+        ASSERT_TRUE(install.ok()) << install.error();
+        TempDir current("tarvo-cwd");
+        ASSERT_TRUE(writeFile(current.file("Brisken-AutoPatch.dll"), "x"));
+        LauncherRun run;
+        ASSERT_TRUE(run.start(install, kExampleParameters, current.path(), {{"TARVO_STUB_NO_READY", "1"}}));
+        HWND launcher = run.window();
+        ASSERT_NE(launcher, nullptr);
+        Sleep(1200);
+        HWND percent = GetDlgItem(launcher, 1019);
+        EXPECT_EQ(windowText(percent).find('%'), std::string::npos);
+    }
+    // Only beside the launcher while started elsewhere: the percentage climbs.
+    {
+        InstallDir install(withSettings());
+        ASSERT_TRUE(install.ok()) << install.error();
+        ASSERT_TRUE(writeFile(install.file("Brisken-AutoPatch.dll"), "x"));
+        TempDir current("tarvo-cwd");
+        LauncherRun run;
+        ASSERT_TRUE(run.start(install, kExampleParameters, current.path(), {{"TARVO_STUB_NO_READY", "1"}}));
+        HWND launcher = run.window();
+        ASSERT_NE(launcher, nullptr);
+        HWND percent = GetDlgItem(launcher, 1019);
+        EXPECT_TRUE(waitUntil([&] { return windowText(percent).find('%') != std::string::npos; }, 5000));
+    }
+}
+
+} // namespace
