@@ -1,0 +1,216 @@
+// The whole road of a typical run against the real exe, the client stand-in
+// and the information service stand-in: splash and percentage, the client's
+// command line, name, server and page from the service, the game shown, the
+// boss key hiding and restoring everything with the tray icon, and quitting
+// when the game window closes. Pointer and key actions go through the
+// system's input queue (SendInput), as a player's would.
+#include "e2e/launcher_run_win.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using namespace tarvo_test;
+
+std::string servicePort() {
+    std::string port = readFile(envOr("TARVO_INFO_PORT_FILE", "")).value_or("");
+    while (!port.empty() && (port.back() == '\n' || port.back() == '\r')) port.pop_back();
+    return port;
+}
+
+std::string settingsFor(const std::string& port) {
+    return "GS_MAIN_web=http://127.0.0.1:" + port + "/main.html#:\r\n"
+           "GS_BBS_web=http://127.0.0.1:" + port + "/bbs.html#:\r\n"
+           "GS_API_web=http://127.0.0.1:" + port + "/pick/info#:\r\n"
+           "GS_API_platform_web=web#:\r\n"
+           "GS_API_gkey_web=quarrion#:\r\n"
+           "GS_API_key_web=e2e-sign-key#:\r\n";
+}
+
+void sendMouse(DWORD flags, int x = 0, int y = 0) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        input.mi.dx = (x * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = (y * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    SendInput(1, &input, sizeof(input));
+}
+
+// A left click at a screen point through the input queue.
+void click(int x, int y) {
+    sendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    Sleep(100);
+    sendMouse(MOUSEEVENTF_LEFTDOWN);
+    Sleep(100);
+    sendMouse(MOUSEEVENTF_LEFTUP);
+    Sleep(400);
+}
+
+// The boss key as the system delivers it. (Wine on a bare X server does not
+// turn injected key strokes into hot-key messages, so the test posts the
+// message that a press of the registered combination produces.)
+void pressBossKey(HWND launcher) {
+    PostMessageA(launcher, WM_HOTKEY, 1001, MAKELPARAM(MOD_CONTROL | MOD_SHIFT, 'B'));
+    Sleep(300);
+}
+
+// Whether some program holds Control+Shift+B as a hot key.
+bool controlShiftBTaken() {
+    if (!RegisterHotKey(nullptr, 0x7001, MOD_CONTROL | MOD_SHIFT, 'B')) return true;
+    UnregisterHotKey(nullptr, 0x7001);
+    return false;
+}
+
+// Whether the launcher's tray icon exists: modifying nothing succeeds only
+// for an icon that is there.
+bool trayIconPresent(HWND launcher) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = launcher;
+    data.uID = 5;
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+bool shown(HWND window) {
+    return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// The visible top-level window of `pid` that holds control `id`.
+HWND panelWith(DWORD pid, int id) {
+    for (HWND window : topLevelWindows(pid)) {
+        if (GetDlgItem(window, id) && shown(window)) return window;
+    }
+    return nullptr;
+}
+
+TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
+    const std::string port = servicePort();
+    ASSERT_FALSE(port.empty()) << "the information service stand-in is not running";
+    InstallOptions options;
+    options.httpCfg = settingsFor(port);
+    InstallDir install(options);
+    ASSERT_TRUE(install.ok()) << install.error();
+
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_READY_DELAY_MS", "2500"}}));
+    HWND launcher = run.window();
+    ASSERT_NE(launcher, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return shown(launcher); }, 10000));
+    HWND host = run.hostPanel(launcher);
+    ASSERT_NE(host, nullptr);
+
+    // Splash: the initialising text and a climbing percentage.
+    HWND percent = GetDlgItem(launcher, 1019);
+    EXPECT_TRUE(waitUntil([&] { return windowText(percent).find('%') != std::string::npos; }, 5000));
+    const int first = std::atoi(windowText(percent).c_str());
+    Sleep(600);
+    EXPECT_GT(std::atoi(windowText(percent).c_str()), first);
+    EXPECT_EQ(windowText(GetDlgItem(launcher, 1018)), "首次启动微端，正在初始化...");
+
+    // The client got its 13 words with the host panel's handle.
+    const std::vector<std::string> words = splitWords(run.clientCommandLine());
+    ASSERT_EQ(words.size(), 13u);
+    EXPECT_EQ(words[1], std::to_string(static_cast<long>(reinterpret_cast<LONG_PTR>(host))));
+
+    // Name and server from the service.
+    EXPECT_TRUE(waitUntil([&] { return windowText(GetDlgItem(launcher, 1003)) == "玄洲游侠"; }, 15000));
+    HWND combo = nullptr;
+    for (HWND window : topLevelWindows(run.process.pid()))
+        if (GetDlgItem(window, 1008)) combo = GetDlgItem(window, 1008);
+    ASSERT_NE(combo, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return comboEntry(combo) == "白虎二区"; }, 15000));
+
+    // The client reports its game window and readiness: the game shows and
+    // the progress display ends.
+    ASSERT_TRUE(waitUntil([&] { return shown(host); }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return !shown(percent); }, 3000));
+    HWND game = findDescendant(host, "TarvoGameView", nullptr);
+    ASSERT_NE(game, nullptr);
+
+    // Set the boss key in the settings panel: caption button 2, then the
+    // hot-key field and the box, then the confirm button.
+    RECT window{};
+    GetWindowRect(launcher, &window);
+    click(window.right - 209 + 40, window.top + 19 + 14);
+    HWND settings = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (settings = panelWith(run.process.pid(), 1011)) != nullptr; }, 5000));
+    SendMessageA(GetDlgItem(settings, 1011), HKM_SETHOTKEY, MAKEWORD('B', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
+    SendMessageA(GetDlgItem(settings, 1009), BM_SETCHECK, BST_CHECKED, 0);
+    RECT panel{};
+    GetWindowRect(settings, &panel);
+    click(panel.left + 248 + 30, panel.top + 62 + 11);
+    EXPECT_TRUE(waitUntil([&] { return !shown(settings); }, 3000));
+    EXPECT_TRUE(waitUntil([] { return controlShiftBTaken(); }, 3000));  // the launcher registered it
+
+    // The boss key hides launcher, game and tray icon, and brings them back.
+    ASSERT_TRUE(trayIconPresent(launcher));
+    // (Hiding a top-level window takes Wine on a bare X server a moment.)
+    pressBossKey(launcher);
+    EXPECT_TRUE(waitUntil([&] { return !shown(launcher) && !shown(host) && !trayIconPresent(launcher); }, 10000));
+    pressBossKey(launcher);
+    EXPECT_TRUE(waitUntil([&] { return shown(launcher) && shown(host) && trayIconPresent(launcher); }, 10000));
+
+    // The player closes the game window: the launcher quits at its next
+    // watchdog tick and ends the client.
+    PostMessageA(game, WM_CLOSE, 0, 0);
+    const auto exitCode = run.process.waitExit(10000);
+    ASSERT_TRUE(exitCode.has_value());
+    EXPECT_FALSE(IsWindow(launcher));
+}
+
+TEST(TypicalRun, LeavingThroughTheExitPanelStartsLaunchAndKeepsTheClient) {
+    InstallOptions options;
+    options.httpCfg = settingsFor("9");
+    InstallDir install(options);
+    ASSERT_TRUE(install.ok()) << install.error();
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_READY_DELAY_MS", "300"}}));
+    HWND launcher = run.window();
+    ASSERT_NE(launcher, nullptr);
+    HWND host = run.hostPanel(launcher);
+    ASSERT_TRUE(waitUntil([&] { return shown(launcher) && host && shown(host); }, 15000));
+    HWND game = findDescendant(host, "TarvoGameView", nullptr);
+    ASSERT_NE(game, nullptr);
+    DWORD clientPid = 0;
+    GetWindowThreadProcessId(game, &clientPid);
+    HANDLE client = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, clientPid);
+    ASSERT_NE(client, nullptr);
+
+    // Caption button 7 opens the exit panel; its confirm button leaves.
+    RECT window{};
+    GetWindowRect(launcher, &window);
+    click(window.right - 33 + 14, window.top + 1 + 12);
+    HWND exitPanel = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            for (HWND w : topLevelWindows(run.process.pid()))
+                if (shown(w) && w != launcher && windowText(GetDlgItem(w, 1003)) == "纵横玄洲壮志未酬是否要放弃征战？")
+                    exitPanel = w;
+            return exitPanel != nullptr;
+        },
+        5000));
+    RECT panel{};
+    GetWindowRect(exitPanel, &panel);
+    click(panel.left + 70 + 30, panel.top + 90 + 11);
+
+    const auto exitCode = run.process.waitExit(10000);
+    ASSERT_TRUE(exitCode.has_value());
+    EXPECT_EQ(*exitCode, 0u);
+    const std::vector<std::string> launchLog = readLines(run.stubLog);
+    bool launched = false;
+    for (const std::string& line : launchLog) launched = launched || line == "tarvolunch-start";
+    EXPECT_TRUE(launched);
+    EXPECT_EQ(WaitForSingleObject(client, 0), static_cast<DWORD>(WAIT_TIMEOUT));  // the client keeps running
+    TerminateProcess(client, 0);
+    CloseHandle(client);
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+// The launcher window's skin: background, frame, title band, logo, caption
+// buttons, the splash picture of the start-up phase, and control colours.
+#include "app/launcher_dlg_win.h"
+
+#include "panels/game_host_panel_win.h"
+#include "resource.h"
+#include "window/caption_layout.h"
+#include "window/skin_button_win.h"
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The launcher window's background-painting lock (the caption buttons and
+// each panel have their own).
+tarvo::CriticalSection g_launcherPaintLock;
+
+const COLORREF kFrameColour = RGB(128, 97, 66);
+const COLORREF kLabelTextColour = RGB(198, 170, 102);
+const char kInitialisingText[] = "首次启动微端，正在初始化...";
+
+void fillRect(HDC dc, const Rect& r, HBRUSH brush) {
+    RECT rect{r.left, r.top, r.right, r.bottom};
+    ::FillRect(dc, &rect, brush);
+}
+
+// Copies a bitmap at its own size to (x, y); nothing for a missing bitmap.
+void blitBitmap(HDC dc, HDC memory, HBITMAP bitmap, int x, int y) {
+    if (!bitmap) return;
+    const SIZE size = tarvo::bitmapSize(bitmap);
+    tarvo::SelectGuard select(memory, bitmap);
+    ::BitBlt(dc, x, y, size.cx, size.cy, memory, 0, 0, SRCCOPY);
+}
+
+std::string currentDirectory() {
+    char buffer[256] = {};
+    const DWORD length = ::GetCurrentDirectoryA(sizeof(buffer), buffer);
+    // A directory longer than the buffer is read again at its full length.
+    if (length >= sizeof(buffer)) {
+        std::vector<char> longer(length + 1);
+        const DWORD again = ::GetCurrentDirectoryA(static_cast<DWORD>(longer.size()), longer.data());
+        return again < longer.size() ? std::string(longer.data(), again) : std::string();
+    }
+    return std::string(buffer, length);
+}
+
+} // namespace
+
+BOOL CLauncherDlg::OnEraseBkgnd(HDC dc) {
+    {
+        tarvo::LockGuard lock(g_launcherPaintLock);
+        const RECT window = GetWindowRect();
+        const int W = window.right - window.left;
+        const int H = window.bottom - window.top;
+        fillRect(dc, makeRect(0, 0, W, H), static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+
+        // The frame runs along the edges of the client area: on this bordered
+        // window the outer size would put the right and bottom strips just
+        // past the client edge, where they would never be seen.
+        const RECT client = GetClientRect();
+        const int CW = client.right - client.left;
+        const int CH = client.bottom - client.top;
+        tarvo::Brush frame(::CreateSolidBrush(kFrameColour));
+        for (const Rect& strip : frameStrips(CW, CH)) fillRect(dc, strip, frame.get());
+
+        tarvo::MemoryDC memory(dc);
+        if (memory.get()) {
+            const HBITMAP band = frameBitmaps[1].get();
+            for (int x : bandTileXs(CW, tarvo::bitmapSize(band).cx)) blitBitmap(dc, memory.get(), band, x, 0);
+            blitBitmap(dc, memory.get(), frameBitmaps[0].get(), 0, 0);
+        }
+    }
+
+    for (const auto& button : captionButtons) button->Draw(true);
+
+    if (IsWindowVisible() && gameHostPanel && gameHostPanel->m_hWnd && clientReady) {
+        gameHostPanel->ShowWindow(SW_SHOW);
+    }
+    PlaceMessageLabel();
+
+    if (!clientReady) {
+        DrawPicture(dc, currentDirectory() + "\\bg.jpg", kSplashSize.cx, kSplashSize.cy);
+        SetDlgItemText(IDC_PROGRESS_TEXT, kInitialisingText);
+        ::ShowWindow(GetDlgItem(IDC_PROGRESS_TEXT), SW_SHOW);
+    }
+    return TRUE;
+}
+
+bool CLauncherDlg::DrawPicture(HDC dc, const std::string& path, int width, int height) {
+    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (wideLength <= 0) return false;
+    std::wstring widePath;
+    try {
+        widePath.assign(static_cast<size_t>(wideLength), L'\0');
+    } catch (const std::bad_alloc&) {
+        // No memory for the path: no picture. An exception must not leave
+        // the window procedure, where nothing would catch it.
+        return false;
+    }
+    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &widePath[0], wideLength);
+
+    IPicture* picture = nullptr;
+    const HRESULT loaded = ::OleLoadPicturePath(const_cast<LPOLESTR>(widePath.c_str()), nullptr, 0, 0, IID_IPicture,
+                                                reinterpret_cast<void**>(&picture));
+    if (FAILED(loaded) || !picture) return false;
+
+    OLE_XSIZE_HIMETRIC pictureWidth = 0;
+    OLE_YSIZE_HIMETRIC pictureHeight = 0;
+    picture->get_Width(&pictureWidth);
+    picture->get_Height(&pictureHeight);
+
+    // The window the context paints on; a context without a window (a
+    // printing or memory context) is this window's.
+    HWND target = ::WindowFromDC(dc);
+    if (!target) target = m_hWnd;
+    RECT window{};
+    ::GetWindowRect(target, &window);
+    const int WW = window.right - window.left;
+    const int WH = window.bottom - window.top;
+    const Rect place = splashRect(WW, WH, width, height);
+
+    const HRESULT rendered = picture->Render(dc, place.left, place.top, width, height, 0, pictureHeight,
+                                             pictureWidth, -pictureHeight, nullptr);
+    picture->Release();
+    if (FAILED(rendered)) return false;
+    layoutWidth = WW;
+    layoutHeight = WH;
+    return true;
+}
+
+void CLauncherDlg::OnPaint() {
+    // The start-up percentage shows while the game host panel is hidden; once
+    // the game is ready it never comes back over the game.
+    const bool hostHidden = !gameHostPanel || !gameHostPanel->IsWindowVisible();
+    if (hostHidden && !clientReady) {
+        SetDlgItemText(IDC_PROGRESS_PERCENT, percentText(progress.percentage));
+        ::ShowWindow(GetDlgItem(IDC_PROGRESS_PERCENT), SW_SHOW);
+    }
+
+    if (::IsIconic(m_hWnd)) {
+        tarvo::PaintDC paint(m_hWnd);
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.get()), 0);
+        const RECT client = GetClientRect();
+        const Point at = iconPosition(Size{client.right - client.left, client.bottom - client.top},
+                                      Size{::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)});
+        ::DrawIcon(paint.get(), at.x, at.y, windowIcon);
+        return;
+    }
+    Default();
+}
+
+HBRUSH CLauncherDlg::OnCtlColor(HDC dc, HWND) {
+    Default();
+    ::SetTextColor(dc, kLabelTextColour);
+    ::SetBkColor(dc, RGB(0, 0, 0));
+    return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+}
+
+HCURSOR CLauncherDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(windowIcon);
+}
+
+void CLauncherDlg::PlaceMessageLabel() {
+    const RECT client = GetClientRect();
+    const Rect label = messageLabelRect(Rect{client.left, client.top, client.right, client.bottom});
+    ::MoveWindow(GetDlgItem(IDC_MESSAGE_LABEL), label.left, label.top, label.width(), label.height(), TRUE);
+}

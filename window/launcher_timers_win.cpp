@@ -1,0 +1,93 @@
+// The launcher window's timers (watchdog, start-up percentage, new-message
+// blink), the game client's two messages and the two label operations of the
+// web page's script bridge.
+#include "app/launcher_dlg_win.h"
+
+#include "panels/game_host_panel_win.h"
+#include "resource.h"
+#include "window/caption_layout.h"
+#include "window/skin_button_win.h"
+
+namespace {
+
+void moveControl(HWND control, const Rect& r) {
+    ::MoveWindow(control, r.left, r.top, r.width(), r.height(), TRUE);
+}
+
+} // namespace
+
+void CLauncherDlg::OnTimer(UINT_PTR id) {
+    switch (id) {
+    case kWatchdogTimerId: {
+        const bool haveGameWindow = gameClientWindow != nullptr;
+        const bool alive = haveGameWindow && ::IsWindow(gameClientWindow);
+        const WatchdogAction action = watchdogTick(watchdog, haveGameWindow, alive, ::GetTickCount());
+        // The quit message ends the modal loop, and the shut-down ends the client.
+        if (action.postQuit) PostMessage(WM_QUIT, 0, 0);
+        if (action.postSecondQuit) PostMessage(WM_QUIT, 0, 0);
+        if (action.killTimer) KillTimer(kWatchdogTimerId);
+        break;
+    }
+    case kProgressTimerId: {
+        if (clientReady) {
+            progressTick(progress, true, Size{});
+            KillTimer(kProgressTimerId);
+            return;  // no default processing
+        }
+        const RECT window = GetWindowRect();
+        const Size layout = progressLayout(Size{layoutWidth, layoutHeight},
+                                           Size{window.right - window.left, window.bottom - window.top});
+        layoutWidth = layout.cx;
+        layoutHeight = layout.cy;
+        const ProgressTick tick = progressTick(progress, false, layout);
+        if (tick.stop) KillTimer(kProgressTimerId);
+        if (tick.showLabels) {
+            moveControl(GetDlgItem(IDC_PROGRESS_TEXT), tick.textRect);
+            moveControl(GetDlgItem(IDC_PROGRESS_PERCENT), tick.percentRect);
+            SetDlgItemText(IDC_PROGRESS_PERCENT, percentText(tick.percentage));
+            ::ShowWindow(GetDlgItem(IDC_PROGRESS_PERCENT), SW_SHOW);
+        }
+        break;
+    }
+    case kBlinkTimerId: {
+        const HWND label = GetDlgItem(IDC_MESSAGE_LABEL);
+        ::ShowWindow(label, ::IsWindowVisible(label) ? SW_HIDE : SW_SHOW);
+        break;
+    }
+    default:
+        break;
+    }
+    Default();
+}
+
+LRESULT CLauncherDlg::OnGameReady() {
+    if (gameHostPanel && gameHostPanel->m_hWnd) gameHostPanel->ShowWindow(SW_SHOW);
+    clientReady = true;
+    ::ShowWindow(GetDlgItem(IDC_PROGRESS_TEXT), SW_HIDE);
+    ::ShowWindow(GetDlgItem(IDC_PROGRESS_PERCENT), SW_HIDE);
+    return 0;
+}
+
+LRESULT CLauncherDlg::OnGameWindow(HWND gameWindow) {
+    gameClientWindow = gameWindow;
+    ::SetFocus(gameWindow);
+    return 0;
+}
+
+void CLauncherDlg::StartMessageBlink() {
+    MessageBlink blink{messageTimerStarted};
+    if (blink.start()) SetTimer(kBlinkTimerId, kBlinkPeriodMs);
+    messageTimerStarted = blink.started;
+}
+
+void CLauncherDlg::ShowServerName(const std::string& text) {
+    const HWND label = GetDlgItem(IDC_MESSAGE_LABEL);
+    ::ShowWindow(label, SW_SHOW);
+    SetDlgItemText(IDC_MESSAGE_LABEL, text);
+    if (captionButtons.size() > static_cast<size_t>(kButtonWebPage)) {
+        CSkinButton& webPageButton = *captionButtons[kButtonWebPage];
+        webPageButton.SetVisible(true);
+        webPageButton.Draw(false);
+    }
+    PlaceMessageLabel();
+}

@@ -1,0 +1,91 @@
+#include "window/skin_button_win.h"
+
+#include <atomic>
+
+namespace {
+
+// The button drawing lock: one for every button of the process. The web page
+// panel takes it while holding its own paint lock, never the other way round.
+tarvo::CriticalSection g_buttonDrawLock;
+
+std::atomic<long> g_blitCount{0};
+
+Rect toRect(const RECT& r) {
+    return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+} // namespace
+
+CSkinButton::CSkinButton(tarvo::CWnd* owner, int index)
+    : owner_(owner), index_(index), row_(buttonRow(index)) {
+    bitmaps_[kButtonNormal] = tarvo::loadBitmapResource(row_.normal);
+    bitmaps_[kButtonHover] = tarvo::loadBitmapResource(row_.hover);
+    bitmaps_[kButtonPressed] = tarvo::loadBitmapResource(row_.pressed);
+    const SIZE normal = tarvo::bitmapSize(bitmaps_[kButtonNormal].get());
+    size_ = buttonImageSize(index, Size{normal.cx, normal.cy});
+}
+
+CSkinButton::~CSkinButton() = default;
+
+long CSkinButton::BlitCount() {
+    return g_blitCount.load();
+}
+
+Rect CSkinButton::DrawRect() const {
+    const HWND ownerWindow = owner_ ? owner_->m_hWnd : nullptr;
+    RECT client{};
+    if (ownerWindow) ::GetClientRect(ownerWindow, &client);
+    return buttonDrawRect(row_, size_, toRect(client));
+}
+
+Rect CSkinButton::HitBox() const {
+    const HWND ownerWindow = owner_ ? owner_->m_hWnd : nullptr;
+    RECT window{};
+    if (ownerWindow) ::GetWindowRect(ownerWindow, &window);
+    return buttonHitBox(index_, row_, size_, toRect(window));
+}
+
+void CSkinButton::Draw(bool force) {
+    state_.draw(force, painter_);
+}
+
+bool CSkinButton::Inside(POINT screenPoint) const {
+    // Without an owner window there is no box: every point is outside.
+    if (!owner_ || !owner_->m_hWnd) return false;
+    return strictlyInside(HitBox(), Point{screenPoint.x, screenPoint.y});
+}
+
+bool CSkinButton::HitTest(POINT screenPoint) {
+    return state_.hitTest(Inside(screenPoint), painter_);
+}
+
+bool CSkinButton::Press(POINT screenPoint, bool redraw) {
+    return state_.press(Inside(screenPoint), redraw, painter_);
+}
+
+bool CSkinButton::Release(POINT screenPoint) {
+    return state_.release(Inside(screenPoint), painter_);
+}
+
+void CSkinButton::Painter::paintState(int state) {
+    CSkinButton& b = button_;
+    const HWND ownerWindow = b.owner_ ? b.owner_->m_hWnd : nullptr;
+    // No owner window yet (or any more): GetDC(null) would paint the screen.
+    if (!ownerWindow || !::IsWindow(ownerWindow)) return;
+    const HBITMAP bitmap = (state >= 0 && state < 3) ? b.bitmaps_[state].get() : nullptr;
+    // A bitmap that failed to load is not painted as an empty square.
+    if (!bitmap) return;
+
+    tarvo::LockGuard lock(g_buttonDrawLock);
+    const Rect target = b.DrawRect();
+    tarvo::WindowDC window(ownerWindow);
+    if (!window.get()) return;
+    tarvo::MemoryDC memory(window.get());
+    if (!memory.get()) return;
+    tarvo::SelectGuard select(memory.get(), bitmap);
+    // Equal source and destination sizes: a larger state bitmap is cut at
+    // the normal image's size, never scaled.
+    ::StretchBlt(window.get(), target.left, target.top, b.size_.cx, b.size_.cy, memory.get(), 0, 0, b.size_.cx,
+                 b.size_.cy, SRCCOPY);
+    ++g_blitCount;
+}
