@@ -1,0 +1,112 @@
+// A small ActiveX control host: a child window class, "TarvoAxHost", whose
+// window text names the control to host (a class id in braces, or a program
+// id). Creating such a window (from a dialog template or with CreateWindowEx)
+// creates the control, gives it a client site, activates it in place over the
+// whole host window and connects an event sink to the control's default
+// source interface (the browser's events for the WebBrowser control).
+// Destroying the window disconnects and closes the control.
+//
+// COM must be initialised on the creating thread (OleInitialize). Without
+// it, or when the control cannot be created, the host window still exists
+// and simply stays empty: a dialog holding it is created all the same.
+//
+// Everything here runs on the thread that owns the host window.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <functional>
+#include <utility>
+
+namespace tarvo {
+
+// The host's window class name.
+constexpr char kAxHostClassName[] = "TarvoAxHost";
+
+// Registers the host window class for this module. Safe to call any number
+// of times, from any thread; true when the class is registered afterwards.
+// Must have happened before a dialog holding a host window is created.
+bool registerAxHostClass();
+
+// Owner of one COM interface reference: Release on destruction.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    // Takes over a reference the caller already holds.
+    explicit ComPtr(T* pointer) : pointer_(pointer) {}
+    ~ComPtr() { reset(); }
+    ComPtr(const ComPtr& other) : pointer_(other.pointer_) {
+        if (pointer_) pointer_->AddRef();
+    }
+    ComPtr& operator=(const ComPtr& other) {
+        if (this != &other) {
+            if (other.pointer_) other.pointer_->AddRef();
+            reset(other.pointer_);
+        }
+        return *this;
+    }
+    ComPtr(ComPtr&& other) noexcept : pointer_(other.detach()) {}
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) reset(other.detach());
+        return *this;
+    }
+
+    T* get() const { return pointer_; }
+    T* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+
+    // Releases the current reference and takes over `pointer`'s.
+    void reset(T* pointer = nullptr) {
+        T* old = pointer_;
+        pointer_ = pointer;
+        if (old) old->Release();
+    }
+    // Gives up the reference without releasing it.
+    T* detach() { return std::exchange(pointer_, nullptr); }
+    // For out parameters: releases the current reference first.
+    T** put() {
+        reset();
+        return &pointer_;
+    }
+
+    // QueryInterface into another smart pointer; empty on failure.
+    template <class U>
+    ComPtr<U> as(REFIID iid) const {
+        ComPtr<U> result;
+        if (pointer_) pointer_->QueryInterface(iid, reinterpret_cast<void**>(result.put()));
+        return result;
+    }
+
+private:
+    T* pointer_ = nullptr;
+};
+
+// Receives the control's events: the dispatch id and the arguments exactly
+// as the control passed them to the sink's Invoke (valid during the call).
+using AxEventHandler = std::function<void(DISPID dispatchId, DISPPARAMS* arguments)>;
+
+// What a host window holds. All null/failed when `host` is not a host
+// window or its control could not be created.
+struct AxHostInfo {
+    HRESULT createResult = E_FAIL;  // the result of creating the control
+    bool eventsConnected = false;   // the event sink is advised
+};
+AxHostInfo axHostInfo(HWND host);
+
+// The hosted control's IDispatch (a new reference), or empty.
+ComPtr<IDispatch> axHostControl(HWND host);
+// The hosted control's IUnknown (a new reference), or empty.
+ComPtr<IUnknown> axHostUnknown(HWND host);
+
+// Sets (or, with an empty function, removes) the function that receives the
+// control's events. False when `host` is not a host window.
+bool axHostSetEventHandler(HWND host, AxEventHandler handler);
+
+// Number of host-side COM objects (client sites and event sinks) still
+// alive in this process. Each hosted control holds one of each; both are
+// gone once the host window is destroyed and the control has let them go.
+int liveAxHostObjects();
+
+} // namespace tarvo

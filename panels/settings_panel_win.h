@@ -1,0 +1,43 @@
+// The settings panel: the boss key's hot-key field (control 1011) and enable
+// box (check box 1009) over background bitmap 175, with a close cross (13)
+// and a confirm button (14). Both buttons hide the panel and hand the choice
+// to the launcher window (SetBossKey); nothing is saved.
+#pragma once
+
+#include "framework/wnd_win.h"
+#include "panels/simple_wnd_win.h"
+
+class CSkinButton;
+
+class CMyCfgDlg : public CSimpleWnd {
+public:
+    CMyCfgDlg(CLauncherDlg* owner, int backgroundId) : CSimpleWnd(owner, backgroundId) {}
+    ~CMyCfgDlg() override;
+
+    BOOL OnInitDialog() override;
+    void PaintBackground() override;
+    // Owner right - background width - 100, owner top + 50, at the
+    // background's size.
+    void PlaceNearOwner() override;
+
+    const tarvo::CHotKeyCtrl& hotKeyField() const { return hotKeyField_; }
+    const tarvo::CButton& enableBox() const { return enableBox_; }
+    CSkinButton* closeButton() const { return closeButton_; }
+    CSkinButton* confirmButton() const { return confirmButton_; }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnButtonPressed(int index) override;
+
+private:
+    // Hides the panel and applies the enable box and the hot key.
+    void applyBossKey();
+
+    // The panel class's background paint lock.
+    static tarvo::CriticalSection paintLock_;
+
+    tarvo::CHotKeyCtrl hotKeyField_;
+    CSkinButton* closeButton_ = nullptr;
+    CSkinButton* confirmButton_ = nullptr;
+    tarvo::CButton enableBox_;
+};

@@ -1,0 +1,375 @@
+#include "panels/web_page_panel_win.h"
+
+#include "app/launcher_dlg_win.h"
+#include "resource.h"
+#include "service/account_worker_win.h"
+#include "window/button_table.h"
+#include "window/caption_layout.h"
+#include "window/skin_button_win.h"
+
+#include <oleauto.h>
+#include <windowsx.h>
+
+#include <cwchar>
+#include <memory>
+
+namespace {
+
+const IID kIID_IDocHostUIHandler = {0xbd3f23c0, 0xd43e, 0x11cf, {0x89, 0x3b, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x1a}};
+const IID kIID_IDocHostUIHandler2 = {0x3050f6d0, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
+const IID kIID_ICustomDoc = {0x3050f3f0, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
+const IID kIID_IHTMLDocument2 = {0x332c4425, 0x26cb, 0x11d0, {0xb4, 0x83, 0x00, 0xc0, 0x4f, 0xd9, 0x01, 0x19}};
+
+// Browser events the panel looks at.
+constexpr DISPID kNavigateComplete2 = 252;
+constexpr DISPID kDocumentComplete = 259;
+
+// What getGsName returns to the script.
+const wchar_t kGetGsNameResult[] = L"CIeDlg::getGsName";
+
+struct MemberName {
+    const wchar_t* name;
+    DISPID id;
+};
+const MemberName kMembers[] = {
+    {L"isTarvonClient", CScriptBridge::kIsTarvonClient},
+    {L"getGsName", CScriptBridge::kGetGsName},
+    {L"getNewMsg", CScriptBridge::kGetNewMsg},
+};
+
+// An automation string in the ANSI code page (characters it cannot hold
+// become the code page's default character).
+std::string bstrToAnsi(BSTR text) {
+    const int length = static_cast<int>(::SysStringLen(text));
+    if (length == 0) return std::string();
+    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    std::string result(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, length, &result[0], bytes, nullptr, nullptr);
+    return result;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Script bridge
+// ---------------------------------------------------------------------------
+
+STDMETHODIMP CScriptBridge::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) CScriptBridge::AddRef() {
+    return static_cast<ULONG>(::InterlockedIncrement(&bridgeReferences_));
+}
+
+STDMETHODIMP_(ULONG) CScriptBridge::Release() {
+    // The panel owns the bridge; references never free it.
+    return 1;
+}
+
+STDMETHODIMP CScriptBridge::GetTypeInfoCount(UINT*) {
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CScriptBridge::GetTypeInfo(UINT, LCID, ITypeInfo**) {
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CScriptBridge::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (!names || !ids) return E_POINTER;
+    if (count == 0) return E_INVALIDARG;
+    // Only the first name is looked up; any further slots get "unknown".
+    for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    DISPID id = DISPID_UNKNOWN;
+    const HRESULT result = Dispatch(true, 0, names[0], nullptr, nullptr, id, nullptr);
+    ids[0] = SUCCEEDED(result) ? id : DISPID_UNKNOWN;
+    return result;
+}
+
+STDMETHODIMP CScriptBridge::Invoke(DISPID id, REFIID, LCID, WORD kind, DISPPARAMS* arguments, VARIANT* result,
+                                   EXCEPINFO*, UINT* argumentError) {
+    return Dispatch(false, kind, nullptr, arguments, result, id, argumentError);
+}
+
+// ---------------------------------------------------------------------------
+// Host UI handler
+// ---------------------------------------------------------------------------
+
+STDMETHODIMP CHostUIHandler::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, kIID_IDocHostUIHandler) ||
+        IsEqualIID(iid, kIID_IDocHostUIHandler2)) {
+        *object = static_cast<IDocHostUIHandler2*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) CHostUIHandler::AddRef() {
+    return static_cast<ULONG>(++references_);
+}
+
+STDMETHODIMP_(ULONG) CHostUIHandler::Release() {
+    // Embedded in the panel: the count never frees it.
+    return static_cast<ULONG>(--references_);
+}
+
+STDMETHODIMP CHostUIHandler::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) { return S_FALSE; }
+
+STDMETHODIMP CHostUIHandler::GetHostInfo(DOCHOSTUIINFO* info) {
+    if (!info) return E_POINTER;
+    info->dwFlags |= DOCHOSTUIFLAG_DIALOG;  // the page's text cannot be selected
+    return S_OK;
+}
+
+STDMETHODIMP CHostUIHandler::ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
+                                    IOleInPlaceUIWindow*) {
+    return S_FALSE;
+}
+STDMETHODIMP CHostUIHandler::HideUI() { return S_FALSE; }
+STDMETHODIMP CHostUIHandler::UpdateUI() { return S_FALSE; }
+STDMETHODIMP CHostUIHandler::EnableModeless(BOOL) { return S_FALSE; }
+STDMETHODIMP CHostUIHandler::OnDocWindowActivate(BOOL) { return S_FALSE; }
+STDMETHODIMP CHostUIHandler::OnFrameWindowActivate(BOOL) { return S_FALSE; }
+STDMETHODIMP CHostUIHandler::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_FALSE; }
+STDMETHODIMP CHostUIHandler::TranslateAccelerator(LPMSG, const GUID*, DWORD) { return S_FALSE; }
+STDMETHODIMP CHostUIHandler::GetOptionKeyPath(LPOLESTR*, DWORD) { return S_FALSE; }
+STDMETHODIMP CHostUIHandler::GetDropTarget(IDropTarget*, IDropTarget**) { return S_FALSE; }
+
+STDMETHODIMP CHostUIHandler::GetExternal(IDispatch** external) {
+    if (!external) return E_POINTER;
+    if (!external_) {
+        *external = nullptr;
+        return S_FALSE;
+    }
+    external_->AddRef();
+    *external = external_;
+    return S_OK;
+}
+
+STDMETHODIMP CHostUIHandler::TranslateUrl(DWORD, LPWSTR, LPWSTR*) { return S_FALSE; }
+STDMETHODIMP CHostUIHandler::FilterDataObject(IDataObject*, IDataObject**) { return S_FALSE; }
+STDMETHODIMP CHostUIHandler::GetOverrideKeyPath(LPOLESTR*, DWORD) { return S_FALSE; }
+
+bool installHostUIHandler(IDispatch* document, IDocHostUIHandler* handler) {
+    if (!document || !handler) return false;
+    tarvo::ComPtr<IUnknown> htmlDocument;
+    if (FAILED(document->QueryInterface(kIID_IHTMLDocument2, reinterpret_cast<void**>(htmlDocument.put()))) ||
+        !htmlDocument) {
+        return false;
+    }
+    tarvo::ComPtr<ICustomDoc> customDoc;
+    if (FAILED(htmlDocument->QueryInterface(kIID_ICustomDoc, reinterpret_cast<void**>(customDoc.put()))) ||
+        !customDoc) {
+        return false;
+    }
+    return SUCCEEDED(customDoc->SetUIHandler(handler));
+}
+
+// ---------------------------------------------------------------------------
+// The panel
+// ---------------------------------------------------------------------------
+
+tarvo::CriticalSection CIeDlg::paintLock_;
+
+CIeDlg::CIeDlg(CLauncherDlg* owner) : CDialog(IDD_WEB_PAGE, nullptr), owner_(owner) {}
+
+CIeDlg::~CIeDlg() {
+    // Close the browser while the handler, the bridge and this object still
+    // exist: the document holds the handler, the host calls back into us.
+    browser_.SetEventHandler(nullptr);
+    if (m_hWnd && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+}
+
+BOOL CIeDlg::Create(UINT templateId, tarvo::CWnd* parent) {
+    // The template's control 1017 is a browser host window.
+    tarvo::registerAxHostClass();
+    return CDialog::Create(templateId, parent);
+}
+
+BOOL CIeDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    browser_.Bind(GetDlgItem(IDC_BROWSER));
+    browser_.SetEventHandler([this](DISPID id, DISPPARAMS* arguments) { OnBrowserEvent(id, arguments); });
+    hostUIHandler_.SetExternal(static_cast<IDispatch*>(this));
+    header_ = tarvo::loadBitmapResource(IDB_LOGO);
+    closeButton_ = std::make_unique<CSkinButton>(this, kButtonWebPageClose);
+    return TRUE;
+}
+
+LRESULT CIeDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return OnEraseBkgnd(reinterpret_cast<HDC>(wParam));
+    case WM_NCHITTEST:
+        return OnNcHitTest(lParam);
+    case WM_LBUTTONDOWN:
+        return OnLButtonDown(lParam);
+    case WM_NAVIGATE_TO: {
+        // The hand-over from another thread: this window owns the address.
+        std::unique_ptr<std::string> address(reinterpret_cast<std::string*>(lParam));
+        if (address) navigateHere(*address);
+        return 0;
+    }
+    case WM_DESTROY: {
+        // Addresses still on their way would be lost with the window's queue.
+        MSG pending;
+        while (::PeekMessageA(&pending, m_hWnd, WM_NAVIGATE_TO, WM_NAVIGATE_TO, PM_REMOVE)) {
+            delete reinterpret_cast<std::string*>(pending.lParam);
+        }
+        break;
+    }
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+BOOL CIeDlg::OnEraseBkgnd(HDC dc) {
+    tarvo::LockGuard guard(paintLock_);
+    const RECT window = GetWindowRect();
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    if (header_) {
+        tarvo::MemoryDC memory(dc);
+        tarvo::SelectGuard select(memory.get(), header_.get());
+        // Each copy reaches the right edge; the next one overwrites the part
+        // right of its own x, so the header repeats every tile width.
+        for (int x : headerTileXs(width, tarvo::bitmapSize(header_.get()).cx)) {
+            ::BitBlt(dc, x, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+        }
+    }
+    // The button drawing lock is taken inside this panel's lock.
+    if (closeButton_) closeButton_->Draw(true);
+    return TRUE;
+}
+
+LRESULT CIeDlg::OnNcHitTest(LPARAM lParam) {
+    const RECT window = GetWindowRect();
+    const Point point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (webPanelCaption(Rect{window.left, window.top, window.right, window.bottom}, point)) return HTCAPTION;
+    return Default();
+}
+
+LRESULT CIeDlg::OnLButtonDown(LPARAM lParam) {
+    RECT window = GetWindowRect();
+    const POINT point{window.left + GET_X_LPARAM(lParam), window.top + GET_Y_LPARAM(lParam)};
+    if (closeButton_ && closeButton_->Press(point, false) && closeButton_->Index() == kButtonWebPageClose) {
+        ShowWindow(SW_HIDE);
+    }
+    return Default();
+}
+
+void CIeDlg::NavigateTo(std::string address) {
+    if (m_hWnd && ::GetWindowThreadProcessId(m_hWnd, nullptr) != ::GetCurrentThreadId()) {
+        // The browser belongs to the panel's thread: hand the address over.
+        auto payload = std::make_unique<std::string>(std::move(address));
+        if (::PostMessageA(m_hWnd, WM_NAVIGATE_TO, 0, reinterpret_cast<LPARAM>(payload.get()))) payload.release();
+        return;
+    }
+    navigateHere(address);
+}
+
+void CIeDlg::navigateHere(const std::string& address) {
+    lastAddress_ = address;
+    lastNavigateResult_ = browser_.Navigate(address);
+}
+
+void CIeDlg::OnBrowserEvent(DISPID id, DISPPARAMS*) {
+    switch (id) {
+    case kDocumentComplete: {
+        // Whichever frame completed, the handler goes to the top document.
+        tarvo::ComPtr<IDispatch> document = browser_.GetDocument();
+        installHostUIHandler(document.get(), &hostUIHandler_);
+        break;
+    }
+    case kNavigateComplete2:
+    default:
+        break;
+    }
+}
+
+HRESULT CIeDlg::Dispatch(bool lookUp, WORD, const OLECHAR* name, DISPPARAMS* arguments, VARIANT* result, DISPID& id,
+                         UINT* argumentError) {
+    if (lookUp) {
+        if (!name) return E_NOTIMPL;
+        for (const MemberName& member : kMembers) {
+            if (std::wcscmp(name, member.name) == 0) {
+                id = member.id;
+                return S_OK;
+            }
+        }
+        return E_NOTIMPL;
+    }
+
+    const UINT count = arguments ? arguments->cArgs : 0;
+    switch (id) {
+    case kIsTarvonClient:
+        if (count != 0) return DISP_E_BADPARAMCOUNT;
+        if (result) {
+            ::VariantInit(result);
+            result->vt = VT_BOOL;
+            result->boolVal = VARIANT_TRUE;
+        }
+        return S_OK;
+    case kGetGsName:
+    case kGetNewMsg: {
+        if (count != 1 || !arguments->rgvarg) return E_INVALIDARG;
+        VARIANT memberResult;
+        ::VariantInit(&memberResult);
+        const HRESULT outcome = id == kGetGsName ? getGsName(arguments->rgvarg[0], memberResult, argumentError)
+                                                 : getNewMsg(memberResult);
+        if (SUCCEEDED(outcome) && result) {
+            ::VariantInit(result);
+            *result = memberResult;  // hands over the result's contents
+            ::VariantInit(&memberResult);
+        }
+        ::VariantClear(&memberResult);
+        return outcome;
+    }
+    default:
+        return E_NOTIMPL;
+    }
+}
+
+// The server's name as text (the standard variant-to-string conversion, then
+// the ANSI code page) goes to the launcher's message label. A value with no
+// text form (null, an array, an object without a value) is a type mismatch
+// of argument 0 for the script, and the launcher is left alone.
+HRESULT CIeDlg::getGsName(const VARIANT& argument, VARIANT& result, UINT* argumentError) {
+    VARIANT text;
+    ::VariantInit(&text);
+    HRESULT hr = ::VariantCopyInd(&text, const_cast<VARIANT*>(&argument));
+    if (SUCCEEDED(hr)) hr = ::VariantChangeType(&text, &text, 0, VT_BSTR);
+    if (FAILED(hr) || text.vt != VT_BSTR) {
+        ::VariantClear(&text);
+        if (hr == E_OUTOFMEMORY) return hr;
+        if (argumentError) *argumentError = 0;
+        return DISP_E_TYPEMISMATCH;
+    }
+    BSTR reply = ::SysAllocString(kGetGsNameResult);
+    if (!reply) {
+        ::VariantClear(&text);
+        return E_OUTOFMEMORY;
+    }
+    const std::string name = bstrToAnsi(text.bstrVal);
+    ::VariantClear(&text);
+
+    if (owner_) owner_->ShowServerName(name);
+    result.vt = VT_BSTR;
+    result.bstrVal = reply;
+    return S_OK;
+}
+
+HRESULT CIeDlg::getNewMsg(VARIANT&) {
+    if (owner_) owner_->StartMessageBlink();
+    return S_OK;
+}

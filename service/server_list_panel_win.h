@@ -1,0 +1,46 @@
+// The server-list panel: shows the player's server, as the information
+// service reports it, in a drop-down combo box (control 1008) over
+// background bitmap 174, with one image button (10) that hides the panel.
+// Nothing reads the combo box back: the panel only displays.
+#pragma once
+
+#include "framework/wnd_win.h"
+#include "panels/simple_wnd_win.h"
+
+#include <string>
+#include <vector>
+
+class CSkinButton;
+
+class CMyDlg : public CSimpleWnd {
+public:
+    CMyDlg(CLauncherDlg* owner, int backgroundId) : CSimpleWnd(owner, backgroundId) {}
+    ~CMyDlg() override;
+
+    BOOL OnInitDialog() override;
+    void PaintBackground() override;
+    // 50 pixels right of and below the owner window's top-left corner, at
+    // the background's size.
+    void PlaceNearOwner() override;
+
+    // Replaces the first names.size() entries of the combo box in place and
+    // keeps later ones, then selects entry 0. Returns the selection
+    // message's result. Runs on the worker thread: it only sends messages
+    // to the combo box.
+    int FillServerList(std::vector<std::string> names);
+    // The combo box (control 1008), for the account-information worker.
+    HWND serverListHandle() const { return GetDlgItem(1008); }
+
+    const tarvo::CComboBox& serverList() const { return serverList_; }
+    CSkinButton* closeButton() const { return closeButton_; }
+
+protected:
+    void OnButtonPressed(int index) override;
+
+private:
+    // The panel class's background paint lock.
+    static tarvo::CriticalSection paintLock_;
+
+    tarvo::CComboBox serverList_;
+    CSkinButton* closeButton_ = nullptr;  // the only entry of the button list
+};
