@@ -33,6 +33,9 @@ CLauncherDlg::~CLauncherDlg() = default;
 
 // The launcher window's message table.
 LRESULT CLauncherDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A registered message has no fixed number, so it cannot be a case label.
+    static const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    if (taskbarCreated != 0 && message == taskbarCreated) return OnTaskbarCreated();
     switch (message) {
     case WM_CREATE:
         return OnCreate();

@@ -134,6 +134,8 @@ protected:
     LRESULT OnGameWindow(HWND gameWindow);
     LRESULT OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
     LRESULT OnHotKey(WPARAM id);
+    // The shell's taskbar was re-created: the tray icon goes back if it was showing.
+    LRESULT OnTaskbarCreated();
 
     // Painting helpers.
     bool DrawPicture(HDC dc, const std::string& path, int width, int height);

@@ -48,6 +48,20 @@ LRESULT CLauncherDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
     return trayCallbackResult(action);
 }
 
+LRESULT CLauncherDlg::OnTaskbarCreated() {
+    // A new taskbar starts with an empty notification area: add the icon
+    // again, but only if it was showing (the boss key or Esc took it away on
+    // purpose otherwise).
+    if (!trayIconPresent || !initialised) return 0;
+    addTrayIcon();
+    // Refused because it is still there (a message not from a real new
+    // taskbar): it is showing all the same.
+    NOTIFYICONDATAA probe = trayIconData;
+    probe.uFlags = 0;
+    trayIconPresent = ::Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+    return 0;
+}
+
 void CLauncherDlg::SetBossKey(bool enable, WORD virtualKey, WORD hotKeyFlags) {
     BossKey key{bossKeyEnabled, bossKeyVirtualKey, bossKeyModifiers};
     const bool registerKey = key.set(enable, virtualKey, hotKeyFlags);

@@ -1,0 +1,114 @@
+// The tray icon after the shell's taskbar is re-created: it comes back when
+// it was showing, and stays away when the boss key had taken it away.
+#include "app/launcher_dlg_win.h"
+#include "resource.h"
+#include "support/test_support_win.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <memory>
+
+namespace {
+
+class TrayTestLauncher : public CLauncherDlg {
+protected:
+    void runStartupSequence() override {}
+    void OpenAddress(const std::string&) override {}
+};
+
+// Keeps one icon of the test program in the notification area, so that the
+// tray window is never unmapped (each unmapping waits for a window manager
+// that this bare X server does not have).
+class KeepTrayMapped {
+public:
+    KeepTrayMapped() {
+        window_ = CreateWindowExA(0, "STATIC", "tray keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+        data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        data_.hWnd = window_;
+        data_.uID = 78;
+        data_.uFlags = NIF_ICON;
+        data_.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
+        Shell_NotifyIconA(NIM_ADD, &data_);
+    }
+    ~KeepTrayMapped() {
+        Shell_NotifyIconA(NIM_DELETE, &data_);
+        DestroyWindow(window_);
+    }
+
+private:
+    HWND window_ = nullptr;
+    NOTIFYICONDATAA data_{};
+};
+
+// Only an icon that is there can be modified.
+bool iconShowing(HWND window) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window;
+    data.uID = 5;
+    data.uFlags = 0;
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+void deleteIconBehindItsBack(HWND window) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window;
+    data.uID = 5;
+    Shell_NotifyIconA(NIM_DELETE, &data);
+}
+
+TEST(TrayRestore, TaskbarCreatedBringsBackOnlyAnIconThatWasShowing) {
+    OleInitialize(nullptr);
+    KeepTrayMapped keeper;
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    ASSERT_NE(taskbarCreated, 0u);
+
+    auto launcher = std::make_unique<TrayTestLauncher>();
+    ASSERT_TRUE(launcher->Create(IDD_LAUNCHER_DIALOG, nullptr));
+    const HWND hwnd = launcher->m_hWnd;
+    KillTimer(hwnd, 1001);
+    KillTimer(hwnd, 1002);
+    pumpMessages();
+    ASSERT_TRUE(iconShowing(hwnd));
+
+    // The new taskbar has lost the icon: it is added again.
+    deleteIconBehindItsBack(hwnd);
+    ASSERT_FALSE(iconShowing(hwnd));
+    EXPECT_EQ(SendMessageA(hwnd, taskbarCreated, 0, 0), 0);
+    EXPECT_TRUE(iconShowing(hwnd));
+
+    // The message while the icon is still there: it stays, and a later
+    // re-creation still brings it back (the launcher still counts it as showing).
+    SendMessageA(hwnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(iconShowing(hwnd));
+    deleteIconBehindItsBack(hwnd);
+    SendMessageA(hwnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(iconShowing(hwnd));
+
+    // Hidden with the boss key, the icon is gone on purpose and stays gone.
+    launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL | HOTKEYF_ALT);
+    SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
+    ASSERT_FALSE(IsWindowVisible(hwnd));
+    ASSERT_FALSE(iconShowing(hwnd));
+    SendMessageA(hwnd, taskbarCreated, 0, 0);
+    EXPECT_FALSE(iconShowing(hwnd));
+    // Brought back with the boss key, the icon is back as well.
+    SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(iconShowing(hwnd));
+
+    // Esc removes the icon; the taskbar's re-creation does not undo that.
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ASSERT_FALSE(iconShowing(hwnd));
+    SendMessageA(hwnd, taskbarCreated, 0, 0);
+    EXPECT_FALSE(iconShowing(hwnd));
+
+    launcher->DestroyWindow();
+    pumpMessages();
+}
+
+} // namespace
