@@ -1,0 +1,282 @@
+// The real launcher against a misbehaving information service, broken
+// settings files, a failing or silent game client, a shut-down in the middle
+// of a download and an over-long command line. In every case it stays
+// responsive, shows what it should and ends cleanly when told to.
+// The test server's header brings winsock2.h, which must come before windows.h.
+#include "support/http_server_win.h"
+
+#include "e2e/launcher_run_win.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+using namespace tarvo_test;
+
+const char kDefaultName[] = "欢迎光临！";
+const char kPlayerName[] = "玄洲游侠";
+const char kSettingsFailure[] = "读取设置文件<http.cfg>失败";
+const char kClientFailure[] = "启动TarvoWebEntry失败，文件不完整，请重新安装！";
+
+// Replies as the service sends them (UTF-8 JSON; the name in \u escapes).
+const char kAccountReply[] = "{\"code\":0,\"data\":{\"user_name\":\"\\u7384\\u6d32\\u6e38\\u4fa0\"}}";
+const char kServersReply[] = "{\"code\":0,\"data\":{\"allserver\":[{\"server_name\":\"North-1\"}]}}";
+const char kPageReply[] = "{\"code\":0,\"data\":{\"gsurl\":\"about:blank\"}}";
+
+std::string settingsFor(const std::string& apiAddress) {
+    return "GS_MAIN_web=http://127.0.0.1:9/main#:\r\n"
+           "GS_BBS_web=http://127.0.0.1:9/bbs#:\r\n"
+           "GS_API_web=" + apiAddress + "#:\r\n"
+           "GS_API_platform_web=web#:\r\n"
+           "GS_API_gkey_web=quarrion#:\r\n"
+           "GS_API_key_web=secret#:\r\n";
+}
+
+// The request type of a signed request ("...&type=5&sign=...").
+int requestType(const HttpRequestSeen& request) {
+    const std::string::size_type p = request.query.find("&type=");
+    return p == std::string::npos ? 0 : std::atoi(request.query.c_str() + p + 6);
+}
+
+std::string goodBody(int type) {
+    return type == 1 ? kAccountReply : type == 5 ? kServersReply : kPageReply;
+}
+
+bool styleVisible(HWND window) {
+    return window && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// The launcher answers a message within a second.
+// Answers within 2.5 s: well inside the slowest reply (5 s), with room for a
+// loaded machine.
+bool responsive(HWND launcher) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(launcher, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2500, &result) != 0;
+}
+
+HWND serverListCombo(DWORD pid) {
+    for (HWND window : topLevelWindows(pid)) {
+        if (HWND combo = GetDlgItem(window, 1008)) return combo;
+    }
+    return nullptr;
+}
+
+int comboCount(DWORD pid) {
+    HWND combo = serverListCombo(pid);
+    return combo ? static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0)) : -1;
+}
+
+// Ends the launcher the way its watchdog does: a quit message to its thread.
+bool postQuit(HWND launcher) {
+    const DWORD thread = GetWindowThreadProcessId(launcher, nullptr);
+    return thread != 0 && PostThreadMessageA(thread, WM_QUIT, 0, 0);
+}
+
+// ---------------------------------------------------------------------------
+// The information service misbehaving
+// ---------------------------------------------------------------------------
+
+struct ServiceCase {
+    const char* what;
+    // The reply to a request of the given type; unused when `refuse` is set.
+    std::function<HttpReply(int type)> reply;
+    bool refuse;          // nothing listens at the address
+    bool nameShown;       // the player's name arrives and is shown
+    int serverEntries;    // entries of the server list afterwards
+    int settleMs;         // how long the replies take at most
+};
+
+TEST(Faults, MisbehavingServiceLeavesTheLauncherResponsiveAndShowsOnlyGoodAnswers) {
+    const std::string big(6 * 1024 * 1024, 'x');
+    const ServiceCase cases[] = {
+        {"refused", nullptr, true, false, 0, 3000},
+        {"HTTP 500 with an error page",
+         [](int) {
+             return HttpReply::withStatus(500, "Internal Server Error", "<html><body>500</body></html>", "",
+                                          "text/html");
+         },
+         false, false, 0, 3000},
+        {"malformed JSON", [](int) { return HttpReply::ok("{\"code\":0,\"data\":{\"user_name\":"); }, false, false,
+         0, 3000},
+        {"several MB of reply",
+         [&](int t) {
+             std::string body = goodBody(t);
+             body.insert(body.size() - 2, ",\"pad\":\"" + big + "\"");
+             return HttpReply::ok(body);
+         },
+         false, true, 1, 15000},
+        {"closed mid-reply",
+         [](int t) {
+             HttpReply r = HttpReply::ok(goodBody(t));
+             return r.cutAt(r.bytes.size() - 10);
+         },
+         false, false, 0, 3000},
+        {"5 s late", [](int t) { return HttpReply::ok(goodBody(t)).delayed(5000); }, false, true, 1, 20000},
+    };
+    for (const ServiceCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestHttpServer server;
+        std::string address = "http://127.0.0.1:9/pick/info";
+        if (!c.refuse) {
+            ASSERT_TRUE(server.start());
+            server.setHandler([&c](const HttpRequestSeen& request) { return c.reply(requestType(request)); });
+            address = server.url("/pick/info");
+        }
+        InstallOptions options;
+        options.httpCfg = settingsFor(address);
+        InstallDir install(options);
+        ASSERT_TRUE(install.ok()) << install.error();
+        LauncherRun run;
+        ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
+        HWND launcher = run.window();
+        ASSERT_NE(launcher, nullptr);
+        HWND name = GetDlgItem(launcher, 1003);
+
+        // Responsive all the while the replies are on their way.
+        const DWORD start = GetTickCount();
+        bool alwaysResponsive = true;
+        while (GetTickCount() - start < static_cast<DWORD>(c.settleMs)) {
+            alwaysResponsive = alwaysResponsive && responsive(launcher);
+            if (c.nameShown && windowText(name) == kPlayerName && comboCount(run.process.pid()) == c.serverEntries)
+                break;
+            Sleep(250);
+        }
+        EXPECT_TRUE(alwaysResponsive);
+        ASSERT_TRUE(run.process.isRunning());
+        EXPECT_EQ(windowText(name), c.nameShown ? kPlayerName : kDefaultName);
+        EXPECT_EQ(styleVisible(name), c.nameShown);
+        EXPECT_EQ(comboCount(run.process.pid()), c.serverEntries);
+        EXPECT_FALSE(waitForMessageBox(run.process.pid(), 0).has_value());
+
+        ASSERT_TRUE(postQuit(launcher));
+        EXPECT_EQ(run.process.waitExit(10000), std::optional<DWORD>(0));
+    }
+}
+
+TEST(Faults, ShutDownDuringASlowDownloadEndsPromptlyWithExitCodeZero) {
+    TestHttpServer server;
+    ASSERT_TRUE(server.start());
+    server.setHandler([](const HttpRequestSeen& r) { return HttpReply::ok(goodBody(requestType(r))).delayed(30000); });
+    InstallOptions options;
+    options.httpCfg = settingsFor(server.url("/pick/info"));
+    InstallDir install(options);
+    ASSERT_TRUE(install.ok()) << install.error();
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
+    HWND launcher = run.window();
+    ASSERT_NE(launcher, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return !server.requests().empty(); }, 10000));  // the worker is downloading
+
+    ASSERT_TRUE(postQuit(launcher));
+    EXPECT_EQ(run.process.waitExit(8000), std::optional<DWORD>(0));
+    server.stop();
+}
+
+// ---------------------------------------------------------------------------
+// Broken settings files
+// ---------------------------------------------------------------------------
+
+TEST(Faults, UnusableSettingsFileIsReportedOnceAndStartUpGoesOn) {
+    const std::string padding(5 * 1024 * 1024, ' ');
+    struct Case {
+        const char* what;
+        std::function<bool(InstallDir&)> prepare;
+        bool reported;
+    };
+    const Case cases[] = {
+        {"empty", [](InstallDir& d) { return d.writeHttpCfg(""); }, true},
+        {"a directory", [](InstallDir& d) { return makeDirs(d.httpCfg()); }, true},
+        {"several MB of nothing", [&](InstallDir& d) { return d.writeHttpCfg(padding + "\r\n"); }, true},
+        {"several MB with the entries at its end",
+         [&](InstallDir& d) { return d.writeHttpCfg(padding + "\r\n" + kExampleSettings); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        InstallDir install;
+        ASSERT_TRUE(install.ok()) << install.error();
+        ASSERT_TRUE(c.prepare(install));
+        LauncherRun run;
+        ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
+        auto box = waitForMessageBox(run.process.pid(), c.reported ? 15000 : 4000);
+        EXPECT_EQ(box.has_value(), c.reported);
+        if (box) {
+            EXPECT_EQ(box->text, kSettingsFailure);
+            confirmMessageBox(box->hwnd);
+        }
+        HWND launcher = run.window();
+        ASSERT_NE(launcher, nullptr);
+        EXPECT_FALSE(run.clientCommandLine().empty());  // the client started all the same
+        EXPECT_TRUE(responsive(launcher));
+        ASSERT_TRUE(postQuit(launcher));
+        EXPECT_EQ(run.process.waitExit(10000), std::optional<DWORD>(0));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The game client failing or silent, and an over-long command line
+// ---------------------------------------------------------------------------
+
+TEST(Faults, ClientThatFailsOrStaysSilentLeavesTheLauncherWaiting) {
+    struct Case {
+        const char* what;
+        EnvVars env;
+    };
+    const Case cases[] = {
+        {"exits at once", {{"TARVO_STUB_EXIT_AT_ONCE", "1"}, {"TARVO_STUB_EXIT_CODE", "3"}}},
+        {"never reports", {{"TARVO_STUB_NO_READY", "1"}, {"TARVO_STUB_NO_WINDOW_MSG", "1"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        InstallOptions options;
+        options.httpCfg = kExampleSettings;
+        InstallDir install(options);
+        ASSERT_TRUE(install.ok()) << install.error();
+        LauncherRun run;
+        ASSERT_TRUE(run.start(install, kExampleParameters, "", c.env));
+        HWND launcher = run.window();
+        ASSERT_NE(launcher, nullptr);
+        EXPECT_FALSE(run.clientCommandLine().empty());
+        HWND percent = GetDlgItem(launcher, 1019);
+        EXPECT_TRUE(waitUntil([&] { return std::atoi(windowText(percent).c_str()) >= 10; }, 15000))
+            << windowText(percent);
+        EXPECT_TRUE(run.process.isRunning());
+        EXPECT_TRUE(responsive(launcher));
+        EXPECT_FALSE(styleVisible(run.hostPanel(launcher)));
+        EXPECT_FALSE(waitForMessageBox(run.process.pid(), 0).has_value());
+        ASSERT_TRUE(postQuit(launcher));
+        EXPECT_EQ(run.process.waitExit(10000), std::optional<DWORD>(0));
+    }
+}
+
+TEST(Faults, CommandLineTooLongForTheClientIsReportedAndTheLauncherCarriesOn) {
+    InstallOptions options;
+    options.httpCfg = kExampleSettings;
+    InstallDir install(options);
+    ASSERT_TRUE(install.ok()) << install.error();
+    // 32 KiB in all with the quoted program path: within what the launcher
+    // itself can be started with, too long once the client's words are added.
+    std::string parameters = kExampleParameters;
+    const std::size_t total = 32767 - 1;
+    const std::size_t used = install.launcher().size() + 3 + parameters.size();
+    ASSERT_LT(used, total);
+    parameters.insert(parameters.size() - 1, std::string(total - used, 'p'));
+
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install, parameters, "", {{"TARVO_STUB_NO_READY", "1"}})) << run.process.error();
+    auto box = waitForMessageBox(run.process.pid(), 15000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, kClientFailure);
+    confirmMessageBox(box->hwnd);
+    HWND launcher = run.window();
+    ASSERT_NE(launcher, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return styleVisible(launcher); }, 5000));
+    EXPECT_TRUE(responsive(launcher));
+    EXPECT_FALSE(fileExists(run.stubLog));  // no client ever started
+    ASSERT_TRUE(postQuit(launcher));
+    EXPECT_EQ(run.process.waitExit(10000), std::optional<DWORD>(0));
+}
+
+} // namespace
