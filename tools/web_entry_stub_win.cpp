@@ -22,6 +22,8 @@
 //   TARVO_STUB_EXIT_AT_ONCE=1   exit right after logging, with the exit code
 //   TARVO_STUB_MAX_LIFE_MS      safety net: end after that long (600000)
 
+#include "stub_common_win.h"
+
 #include <windows.h>
 
 #include <cmath>
@@ -32,6 +34,12 @@
 
 namespace {
 
+using stub::envString;
+using stub::envInt;
+using stub::envFlag;
+using stub::currentDirectory;
+using stub::appendLog;
+
 constexpr UINT kWmGameReady = 0x463;
 constexpr UINT kWmGameWindow = 0x464;
 
@@ -40,45 +48,6 @@ constexpr UINT_PTR kCloseTimer = 3;
 constexpr UINT kAnimPeriodMs = 50;
 
 const char kClassName[] = "TarvoGameView";
-
-std::string envString(const char* name) {
-    DWORD n = GetEnvironmentVariableA(name, nullptr, 0);
-    if (n == 0) return std::string();
-    std::vector<char> buf(n + 1);
-    DWORD got = GetEnvironmentVariableA(name, buf.data(), static_cast<DWORD>(buf.size()));
-    return std::string(buf.data(), got < buf.size() ? got : 0);
-}
-
-long envInt(const char* name, long fallback) {
-    std::string v = envString(name);
-    if (v.empty()) return fallback;
-    char* end = nullptr;
-    long r = std::strtol(v.c_str(), &end, 10);
-    return (end && *end == '\0') ? r : fallback;
-}
-
-bool envFlag(const char* name) { return envString(name) == "1"; }
-
-std::string currentDirectory() {
-    DWORD n = GetCurrentDirectoryA(0, nullptr);
-    if (n == 0) return std::string();
-    std::vector<char> buf(n + 1);
-    DWORD got = GetCurrentDirectoryA(static_cast<DWORD>(buf.size()), buf.data());
-    return std::string(buf.data(), got < buf.size() ? got : 0);
-}
-
-// Appends the text to the log file in one write, so that several processes
-// logging to the same file never interleave within a record.
-void appendLog(const std::string& text) {
-    std::string path = envString("TARVO_STUB_LOG");
-    if (path.empty()) return;
-    HANDLE f = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(f);
-}
 
 // Word `index` (0-based) of a command line split at single spaces.
 std::string word(const char* cmdLine, size_t index) {

@@ -34,6 +34,29 @@ std::string LauncherRun::clientCommandLine(int timeoutMs) const {
     return lines.empty() ? std::string() : lines.front();
 }
 
+std::string settingsWithService(const std::string& apiAddress) {
+    return "GS_MAIN_web=http://127.0.0.1:9/main.html#:\r\n"
+           "GS_BBS_web=http://127.0.0.1:9/bbs.html#:\r\n"
+           "GS_API_web=" + apiAddress + "#:\r\n"
+           "GS_API_platform_web=web#:\r\n"
+           "GS_API_gkey_web=quarrion#:\r\n"
+           "GS_API_key_web=e2e-sign-key#:\r\n";
+}
+
+std::string standInServiceAddress() {
+    const std::string file = envOr("TARVO_INFO_PORT_FILE", "");
+    std::string port = file.empty() ? std::string() : readFile(file).value_or("");
+    while (!port.empty() && (port.back() == '\n' || port.back() == '\r')) port.pop_back();
+    return port.empty() ? std::string() : "http://127.0.0.1:" + port + "/pick/info";
+}
+
+HWND serverListCombo(DWORD pid) {
+    for (HWND window : topLevelWindows(pid)) {
+        if (HWND combo = GetDlgItem(window, 1008)) return combo;
+    }
+    return nullptr;
+}
+
 std::string comboEntry(HWND combo) {
     // Read as wide text: the system converts it reliably across processes.
     const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, 0, 0);

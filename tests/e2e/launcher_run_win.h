@@ -42,6 +42,14 @@ struct LauncherRun {
     std::string clientCommandLine(int timeoutMs = 15000) const;
 };
 
+// A settings file for platform "web" whose information service is at
+// `apiAddress`, signed with the key the service stand-in checks.
+std::string settingsWithService(const std::string& apiAddress);
+// The address of the information service stand-in that the test runner
+// started ("http://127.0.0.1:<port>/pick/info"), or empty when none runs.
+std::string standInServiceAddress();
+// The server-list panel's combo box (control 1008) among the launcher's windows.
+HWND serverListCombo(DWORD pid);
 // The first entry of a combo box of another process.
 std::string comboEntry(HWND combo);
 

@@ -10,30 +10,6 @@ namespace {
 
 using namespace tarvo_test;
 
-std::string settingsFor(const std::string& port) {
-    return "GS_MAIN_web=http://127.0.0.1:" + port + "/main.html#:\r\n"
-           "GS_BBS_web=http://127.0.0.1:" + port + "/bbs.html#:\r\n"
-           "GS_API_web=http://127.0.0.1:" + port + "/pick/info#:\r\n"
-           "GS_API_platform_web=web#:\r\n"
-           "GS_API_gkey_web=quarrion#:\r\n"
-           "GS_API_key_web=e2e-sign-key#:\r\n";
-}
-
-std::string servicePort() {
-    const std::string file = envOr("TARVO_INFO_PORT_FILE", "");
-    if (file.empty()) return std::string();
-    std::string port = readFile(file).value_or("");
-    while (!port.empty() && (port.back() == '\n' || port.back() == '\r')) port.pop_back();
-    return port;
-}
-
-// The server-list panel's combo box (control 1008) among the launcher's windows.
-HWND serverListCombo(DWORD pid) {
-    for (HWND window : topLevelWindows(pid)) {
-        if (HWND combo = GetDlgItem(window, 1008)) return combo;
-    }
-    return nullptr;
-}
 
 // Requests logged by the service for this run's server number, in order.
 std::vector<std::string> loggedRequests(const std::string& marker) {
@@ -45,10 +21,10 @@ std::vector<std::string> loggedRequests(const std::string& marker) {
 }
 
 TEST(AccountInfo, ShowsNameServerAndSignsThreeRequestsInOrder) {
-    const std::string port = servicePort();
-    ASSERT_FALSE(port.empty()) << "the information service stand-in is not running";
+    const std::string service = standInServiceAddress();
+    ASSERT_FALSE(service.empty()) << "the information service stand-in is not running";
     InstallOptions options;
-    options.httpCfg = settingsFor(port);
+    options.httpCfg = settingsWithService(service);
     InstallDir install(options);
     ASSERT_TRUE(install.ok()) << install.error();
 
@@ -87,7 +63,7 @@ TEST(AccountInfo, ShowsNameServerAndSignsThreeRequestsInOrder) {
 
 TEST(AccountInfo, ServiceDownLeavesNameAndServerListEmpty) {
     InstallOptions options;
-    options.httpCfg = settingsFor("9");  // nothing listens on the discard port
+    options.httpCfg = settingsWithService("http://127.0.0.1:9/pick/info");  // nothing listens there
     InstallDir install(options);
     ASSERT_TRUE(install.ok()) << install.error();
     LauncherRun run;

@@ -26,15 +26,6 @@ const char kAccountReply[] = "{\"code\":0,\"data\":{\"user_name\":\"\\u7384\\u6d
 const char kServersReply[] = "{\"code\":0,\"data\":{\"allserver\":[{\"server_name\":\"North-1\"}]}}";
 const char kPageReply[] = "{\"code\":0,\"data\":{\"gsurl\":\"about:blank\"}}";
 
-std::string settingsFor(const std::string& apiAddress) {
-    return "GS_MAIN_web=http://127.0.0.1:9/main#:\r\n"
-           "GS_BBS_web=http://127.0.0.1:9/bbs#:\r\n"
-           "GS_API_web=" + apiAddress + "#:\r\n"
-           "GS_API_platform_web=web#:\r\n"
-           "GS_API_gkey_web=quarrion#:\r\n"
-           "GS_API_key_web=secret#:\r\n";
-}
-
 // The request type of a signed request ("...&type=5&sign=...").
 int requestType(const HttpRequestSeen& request) {
     const std::string::size_type p = request.query.find("&type=");
@@ -55,13 +46,6 @@ bool styleVisible(HWND window) {
 bool responsive(HWND launcher) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutA(launcher, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2500, &result) != 0;
-}
-
-HWND serverListCombo(DWORD pid) {
-    for (HWND window : topLevelWindows(pid)) {
-        if (HWND combo = GetDlgItem(window, 1008)) return combo;
-    }
-    return nullptr;
 }
 
 int comboCount(DWORD pid) {
@@ -126,7 +110,7 @@ TEST(Faults, MisbehavingServiceLeavesTheLauncherResponsiveAndShowsOnlyGoodAnswer
             address = server.url("/pick/info");
         }
         InstallOptions options;
-        options.httpCfg = settingsFor(address);
+        options.httpCfg = settingsWithService(address);
         InstallDir install(options);
         ASSERT_TRUE(install.ok()) << install.error();
         LauncherRun run;
@@ -161,7 +145,7 @@ TEST(Faults, ShutDownDuringASlowDownloadEndsPromptlyWithExitCodeZero) {
     ASSERT_TRUE(server.start());
     server.setHandler([](const HttpRequestSeen& r) { return HttpReply::ok(goodBody(requestType(r))).delayed(30000); });
     InstallOptions options;
-    options.httpCfg = settingsFor(server.url("/pick/info"));
+    options.httpCfg = settingsWithService(server.url("/pick/info"));
     InstallDir install(options);
     ASSERT_TRUE(install.ok()) << install.error();
     LauncherRun run;

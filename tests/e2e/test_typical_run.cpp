@@ -18,21 +18,6 @@ namespace {
 
 using namespace tarvo_test;
 
-std::string servicePort() {
-    std::string port = readFile(envOr("TARVO_INFO_PORT_FILE", "")).value_or("");
-    while (!port.empty() && (port.back() == '\n' || port.back() == '\r')) port.pop_back();
-    return port;
-}
-
-std::string settingsFor(const std::string& port) {
-    return "GS_MAIN_web=http://127.0.0.1:" + port + "/main.html#:\r\n"
-           "GS_BBS_web=http://127.0.0.1:" + port + "/bbs.html#:\r\n"
-           "GS_API_web=http://127.0.0.1:" + port + "/pick/info#:\r\n"
-           "GS_API_platform_web=web#:\r\n"
-           "GS_API_gkey_web=quarrion#:\r\n"
-           "GS_API_key_web=e2e-sign-key#:\r\n";
-}
-
 void sendMouse(DWORD flags, int x = 0, int y = 0) {
     INPUT input{};
     input.type = INPUT_MOUSE;
@@ -92,10 +77,10 @@ HWND panelWith(DWORD pid, int id) {
 }
 
 TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
-    const std::string port = servicePort();
-    ASSERT_FALSE(port.empty()) << "the information service stand-in is not running";
+    const std::string service = standInServiceAddress();
+    ASSERT_FALSE(service.empty()) << "the information service stand-in is not running";
     InstallOptions options;
-    options.httpCfg = settingsFor(port);
+    options.httpCfg = settingsWithService(service);
     InstallDir install(options);
     ASSERT_TRUE(install.ok()) << install.error();
 
@@ -122,9 +107,7 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
 
     // Name and server from the service.
     EXPECT_TRUE(waitUntil([&] { return windowText(GetDlgItem(launcher, 1003)) == "玄洲游侠"; }, 15000));
-    HWND combo = nullptr;
-    for (HWND window : topLevelWindows(run.process.pid()))
-        if (GetDlgItem(window, 1008)) combo = GetDlgItem(window, 1008);
+    HWND combo = serverListCombo(run.process.pid());
     ASSERT_NE(combo, nullptr);
     EXPECT_TRUE(waitUntil([&] { return comboEntry(combo) == "白虎二区"; }, 15000));
 
@@ -168,7 +151,7 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
 
 TEST(TypicalRun, LeavingThroughTheExitPanelStartsLaunchAndKeepsTheClient) {
     InstallOptions options;
-    options.httpCfg = settingsFor("9");
+    options.httpCfg = settingsWithService("http://127.0.0.1:9/pick/info");
     InstallDir install(options);
     ASSERT_TRUE(install.ok()) << install.error();
     LauncherRun run;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/tray_keeper_win.h"
+
 #include <optional>
 
 namespace {
@@ -17,32 +19,6 @@ InstallOptions withSettings() {
     return options;
 }
 
-// Keeps an icon of this test program in the notification area. Under Wine
-// without a window manager, the tray window is unmapped whenever its last
-// icon goes, and every unmapping waits two seconds for a window manager that
-// never answers; with this icon the launcher's shut-down does not wait there.
-class TrayKeeper {
-public:
-    TrayKeeper() {
-        data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
-        data_.hWnd = CreateWindowExA(0, "STATIC", "tray keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                     GetModuleHandleA(nullptr), nullptr);
-        data_.uID = 78;
-        data_.uFlags = NIF_ICON | NIF_TIP;
-        data_.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
-        lstrcpyA(data_.szTip, "tests");
-        Shell_NotifyIconA(NIM_ADD, &data_);
-    }
-    ~TrayKeeper() {
-        Shell_NotifyIconA(NIM_DELETE, &data_);
-        DestroyWindow(data_.hWnd);
-    }
-    TrayKeeper(const TrayKeeper&) = delete;
-    TrayKeeper& operator=(const TrayKeeper&) = delete;
-
-private:
-    NOTIFYICONDATAA data_{};
-};
 
 // The client stand-in's process, found through the game window it has put
 // into the launcher's host panel.

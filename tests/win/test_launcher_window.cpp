@@ -16,6 +16,8 @@
 #include "window/skin_button_win.h"
 
 #include <gtest/gtest.h>
+
+#include "support/tray_keeper_win.h"
 #include <commctrl.h>
 #include <ole2.h>
 
@@ -59,32 +61,6 @@ protected:
     }
 };
 
-// Keeps an icon of the test program in the notification area while the
-// tests run. Under Wine without a window manager, the tray window is unmapped
-// whenever its last icon goes, and every unmapping waits two seconds for a
-// window manager that never answers; with this icon it stays put.
-class TrayKeeper {
-public:
-    TrayKeeper() {
-        window_ = CreateWindowExA(0, "STATIC", "tray keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-        data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
-        data_.hWnd = window_;
-        data_.uID = 77;
-        data_.uFlags = NIF_ICON | NIF_TIP;
-        data_.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
-        lstrcpyA(data_.szTip, "tests");
-        Shell_NotifyIconA(NIM_ADD, &data_);
-    }
-    ~TrayKeeper() {
-        Shell_NotifyIconA(NIM_DELETE, &data_);
-        DestroyWindow(window_);
-    }
-
-private:
-    HWND window_ = nullptr;
-    NOTIFYICONDATAA data_{};
-};
 
 // Whether the launcher's tray icon is in the notification area: only an
 // icon that is there can be modified.

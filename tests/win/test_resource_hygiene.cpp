@@ -13,6 +13,8 @@
 #include "support/test_support_win.h"
 
 #include <gtest/gtest.h>
+
+#include "support/tray_keeper_win.h"
 #include <commctrl.h>
 #include <ole2.h>
 #include <psapi.h>
@@ -30,29 +32,6 @@ protected:
     void OpenAddress(const std::string&) override {}
 };
 
-// One icon of the test program in the notification area keeps the tray
-// window mapped while the launcher's own icon comes and goes.
-class KeepTrayMapped {
-public:
-    KeepTrayMapped() {
-        window_ = CreateWindowExA(0, "STATIC", "tray keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-        data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
-        data_.hWnd = window_;
-        data_.uID = 79;
-        data_.uFlags = NIF_ICON;
-        data_.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
-        Shell_NotifyIconA(NIM_ADD, &data_);
-    }
-    ~KeepTrayMapped() {
-        Shell_NotifyIconA(NIM_DELETE, &data_);
-        DestroyWindow(window_);
-    }
-
-private:
-    HWND window_ = nullptr;
-    NOTIFYICONDATAA data_{};
-};
 
 struct Usage {
     int live[static_cast<int>(tarvo::ResourceKind::Count)] = {};
@@ -102,7 +81,7 @@ protected:
     static void SetUpTestSuite() { OleInitialize(nullptr); }
 
     void SetUp() override {
-        keeper_ = std::make_unique<KeepTrayMapped>();
+        keeper_ = std::make_unique<TrayKeeper>();
         launcher = std::make_unique<HygieneLauncher>();
         ASSERT_TRUE(launcher->Create(IDD_LAUNCHER_DIALOG, nullptr));
         hwnd = launcher->m_hWnd;
@@ -214,7 +193,7 @@ protected:
     HWND hwnd = nullptr;
 
 private:
-    std::unique_ptr<KeepTrayMapped> keeper_;
+    std::unique_ptr<TrayKeeper> keeper_;
 };
 
 TEST_F(ResourceHygiene, OpeningAndClosingEveryPanelLeavesNothingBehind) {

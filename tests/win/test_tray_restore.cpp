@@ -5,6 +5,8 @@
 #include "support/test_support_win.h"
 
 #include <gtest/gtest.h>
+
+#include "support/tray_keeper_win.h"
 #include <commctrl.h>
 #include <ole2.h>
 
@@ -18,30 +20,6 @@ protected:
     void OpenAddress(const std::string&) override {}
 };
 
-// Keeps one icon of the test program in the notification area, so that the
-// tray window is never unmapped (each unmapping waits for a window manager
-// that this bare X server does not have).
-class KeepTrayMapped {
-public:
-    KeepTrayMapped() {
-        window_ = CreateWindowExA(0, "STATIC", "tray keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-        data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
-        data_.hWnd = window_;
-        data_.uID = 78;
-        data_.uFlags = NIF_ICON;
-        data_.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
-        Shell_NotifyIconA(NIM_ADD, &data_);
-    }
-    ~KeepTrayMapped() {
-        Shell_NotifyIconA(NIM_DELETE, &data_);
-        DestroyWindow(window_);
-    }
-
-private:
-    HWND window_ = nullptr;
-    NOTIFYICONDATAA data_{};
-};
 
 // Only an icon that is there can be modified.
 bool iconShowing(HWND window) {
@@ -63,7 +41,7 @@ void deleteIconBehindItsBack(HWND window) {
 
 TEST(TrayRestore, TaskbarCreatedBringsBackOnlyAnIconThatWasShowing) {
     OleInitialize(nullptr);
-    KeepTrayMapped keeper;
+    TrayKeeper keeper;
     const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     ASSERT_NE(taskbarCreated, 0u);
 
