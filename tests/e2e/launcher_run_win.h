@@ -50,6 +50,10 @@ std::string settingsWithService(const std::string& apiAddress);
 std::string standInServiceAddress();
 // The server-list panel's combo box (control 1008) among the launcher's windows.
 HWND serverListCombo(DWORD pid);
+// Whether a window of another process has the visible style.
+inline bool styleVisible(HWND window) {
+    return window && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
 // The first entry of a combo box of another process.
 std::string comboEntry(HWND combo);
 

@@ -15,10 +15,6 @@ using namespace tarvo_test;
 
 const char kExitText[] = "纵横玄洲壮志未酬是否要放弃征战？";
 
-bool isVisible(HWND window) {
-    return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
 // The exit panel: the launcher's top-level dialog holding the question.
 HWND findExitPanel(DWORD pid) {
     for (HWND window : topLevelWindows(pid)) {
@@ -80,8 +76,8 @@ HWND openExitPanel(DWORD pid, HWND launcher) {
     PostMessageA(launcher, WM_NCLBUTTONDOWN, HTNOWHERE, MAKELPARAM(x, y));
     PostMessageA(launcher, WM_NCLBUTTONUP, HTNOWHERE, MAKELPARAM(x, y));
     HWND panel = nullptr;
-    waitUntil([&] { return (panel = findExitPanel(pid)) != nullptr && isVisible(panel); }, 10000);
-    return panel && isVisible(panel) ? panel : nullptr;
+    waitUntil([&] { return (panel = findExitPanel(pid)) != nullptr && styleVisible(panel); }, 10000);
+    return panel && styleVisible(panel) ? panel : nullptr;
 }
 
 // A press on the confirm button (60 x 23 at 70, 90 in the panel).

@@ -25,10 +25,6 @@ std::string handleText(HWND window) {
     return std::to_string(static_cast<long>(reinterpret_cast<LONG_PTR>(window)));
 }
 
-bool isVisible(HWND window) {
-    return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
 TEST(Startup, StartsTheClientWithItsThirteenWordsAndTheHostPanelsHandle) {
     InstallDir install(withSettings());
     ASSERT_TRUE(install.ok()) << install.error();
@@ -65,7 +61,7 @@ TEST(Startup, StartsTheClientWithItsThirteenWordsAndTheHostPanelsHandle) {
     EXPECT_EQ(hostRect.left, 0);
     EXPECT_EQ(hostRect.top, 50);
     EXPECT_EQ(hostRect.bottom - hostRect.top, window.bottom - window.top - 50);
-    EXPECT_FALSE(isVisible(host));
+    EXPECT_FALSE(styleVisible(host));
 }
 
 TEST(Startup, ShowsTheGameOnceTheClientIsReady) {
@@ -77,7 +73,7 @@ TEST(Startup, ShowsTheGameOnceTheClientIsReady) {
     ASSERT_NE(launcher, nullptr);
     HWND host = run.hostPanel(launcher);
     ASSERT_NE(host, nullptr);
-    EXPECT_TRUE(waitUntil([&] { return isVisible(host); }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return styleVisible(host); }, 15000));
 }
 
 TEST(Startup, EnterDoesNotCloseTheWindow) {
@@ -144,7 +140,7 @@ TEST(Startup, MissingClientIsReportedWithTheApplicationsNameAndStartUpGoesOn) {
     confirmMessageBox(box->hwnd);
     HWND launcher = run.window();
     ASSERT_NE(launcher, nullptr);
-    EXPECT_TRUE(waitUntil([&] { return isVisible(launcher); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return styleVisible(launcher); }, 5000));
 }
 
 TEST(Startup, PendingUpdateIsInstalledOnceAndRemoved) {

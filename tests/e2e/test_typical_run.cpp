@@ -64,14 +64,10 @@ bool trayIconPresent(HWND launcher) {
     return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
-bool shown(HWND window) {
-    return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
 // The visible top-level window of `pid` that holds control `id`.
 HWND panelWith(DWORD pid, int id) {
     for (HWND window : topLevelWindows(pid)) {
-        if (GetDlgItem(window, id) && shown(window)) return window;
+        if (GetDlgItem(window, id) && styleVisible(window)) return window;
     }
     return nullptr;
 }
@@ -88,7 +84,7 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_READY_DELAY_MS", "2500"}}));
     HWND launcher = run.window();
     ASSERT_NE(launcher, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return shown(launcher); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return styleVisible(launcher); }, 10000));
     HWND host = run.hostPanel(launcher);
     ASSERT_NE(host, nullptr);
 
@@ -113,8 +109,8 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
 
     // The client reports its game window and readiness: the game shows and
     // the progress display ends.
-    ASSERT_TRUE(waitUntil([&] { return shown(host); }, 15000));
-    EXPECT_TRUE(waitUntil([&] { return !shown(percent); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return styleVisible(host); }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return !styleVisible(percent); }, 3000));
     HWND game = findDescendant(host, "TarvoGameView", nullptr);
     ASSERT_NE(game, nullptr);
 
@@ -130,16 +126,16 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     RECT panel{};
     GetWindowRect(settings, &panel);
     click(panel.left + 248 + 30, panel.top + 62 + 11);
-    EXPECT_TRUE(waitUntil([&] { return !shown(settings); }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return !styleVisible(settings); }, 3000));
     EXPECT_TRUE(waitUntil([] { return controlShiftBTaken(); }, 3000));  // the launcher registered it
 
     // The boss key hides launcher, game and tray icon, and brings them back.
     ASSERT_TRUE(trayIconPresent(launcher));
     // (Hiding a top-level window takes Wine on a bare X server a moment.)
     pressBossKey(launcher);
-    EXPECT_TRUE(waitUntil([&] { return !shown(launcher) && !shown(host) && !trayIconPresent(launcher); }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return !styleVisible(launcher) && !styleVisible(host) && !trayIconPresent(launcher); }, 10000));
     pressBossKey(launcher);
-    EXPECT_TRUE(waitUntil([&] { return shown(launcher) && shown(host) && trayIconPresent(launcher); }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return styleVisible(launcher) && styleVisible(host) && trayIconPresent(launcher); }, 10000));
 
     // The player closes the game window: the launcher quits at its next
     // watchdog tick and ends the client.
@@ -159,7 +155,7 @@ TEST(TypicalRun, LeavingThroughTheExitPanelStartsLaunchAndKeepsTheClient) {
     HWND launcher = run.window();
     ASSERT_NE(launcher, nullptr);
     HWND host = run.hostPanel(launcher);
-    ASSERT_TRUE(waitUntil([&] { return shown(launcher) && host && shown(host); }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return styleVisible(launcher) && host && styleVisible(host); }, 15000));
     HWND game = findDescendant(host, "TarvoGameView", nullptr);
     ASSERT_NE(game, nullptr);
     DWORD clientPid = 0;
@@ -175,7 +171,7 @@ TEST(TypicalRun, LeavingThroughTheExitPanelStartsLaunchAndKeepsTheClient) {
     ASSERT_TRUE(waitUntil(
         [&] {
             for (HWND w : topLevelWindows(run.process.pid()))
-                if (shown(w) && w != launcher && windowText(GetDlgItem(w, 1003)) == "纵横玄洲壮志未酬是否要放弃征战？")
+                if (styleVisible(w) && w != launcher && windowText(GetDlgItem(w, 1003)) == "纵横玄洲壮志未酬是否要放弃征战？")
                     exitPanel = w;
             return exitPanel != nullptr;
         },

@@ -15,6 +15,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include "win/quiet_launcher_win.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,12 +24,6 @@
 #include <vector>
 
 namespace {
-
-class PanelTestLauncher : public CLauncherDlg {
-protected:
-    void runStartupSequence() override {}
-    void OpenAddress(const std::string&) override {}
-};
 
 LPARAM pointParam(int x, int y) {
     return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
@@ -59,18 +55,8 @@ void expectRect(HWND window, int left, int top, int width, int height) {
 
 class PanelTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        OleInitialize(nullptr);
-        launcher_ = new PanelTestLauncher;
-        ASSERT_TRUE(launcher_->Create(IDD_LAUNCHER_DIALOG, nullptr));
-        launcher_->ShowWindow(SW_HIDE);
-    }
-    static void TearDownTestSuite() {
-        if (launcher_ && launcher_->m_hWnd) launcher_->DestroyWindow();
-        delete launcher_;
-        launcher_ = nullptr;
-        OleUninitialize();
-    }
+    static void SetUpTestSuite() { ASSERT_NE(launcher_ = createSharedLauncher(), nullptr); }
+    static void TearDownTestSuite() { destroySharedLauncher(launcher_); }
     void SetUp() override {
         ASSERT_NE(launcher_, nullptr);
         launcher_->MoveWindow(0, 0, 1024, 738, TRUE);
@@ -81,10 +67,10 @@ protected:
     CExitDlg& exitPanel() { return *launcher_->exitPanel; }
     CIeDlg& webPage() { return *launcher_->webPagePanel; }
 
-    static PanelTestLauncher* launcher_;
+    static QuietLauncher* launcher_;
 };
 
-PanelTestLauncher* PanelTest::launcher_ = nullptr;
+QuietLauncher* PanelTest::launcher_ = nullptr;
 
 // ---- Creation ---------------------------------------------------------------
 

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include "win/quiet_launcher_win.h"
+
 #include "support/tray_keeper_win.h"
 #include <commctrl.h>
 #include <ole2.h>
@@ -26,13 +28,6 @@
 #include <string>
 
 namespace {
-
-class HygieneLauncher : public CLauncherDlg {
-protected:
-    void runStartupSequence() override {}
-    void OpenAddress(const std::string&) override {}
-};
-
 
 struct Usage {
     int live[static_cast<int>(tarvo::ResourceKind::Count)] = {};
@@ -83,7 +78,7 @@ protected:
 
     void SetUp() override {
         keeper_ = std::make_unique<TrayKeeper>();
-        launcher = std::make_unique<HygieneLauncher>();
+        launcher = std::make_unique<QuietLauncher>();
         ASSERT_TRUE(launcher->Create(IDD_LAUNCHER_DIALOG, nullptr));
         hwnd = launcher->m_hWnd;
         KillTimer(hwnd, 1001);  // the watchdog is not ticked: it may end the loop
@@ -200,7 +195,7 @@ protected:
         EXPECT_LE(after.privateBytes, before.privateBytes + 4 * 1024 * 1024) << what;
     }
 
-    std::unique_ptr<HygieneLauncher> launcher;
+    std::unique_ptr<QuietLauncher> launcher;
     HWND hwnd = nullptr;
 
 private:

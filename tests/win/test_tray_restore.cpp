@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "win/quiet_launcher_win.h"
+
 #include "support/tray_keeper_win.h"
 #include <commctrl.h>
 #include <ole2.h>
@@ -13,13 +15,6 @@
 #include <memory>
 
 namespace {
-
-class TrayTestLauncher : public CLauncherDlg {
-protected:
-    void runStartupSequence() override {}
-    void OpenAddress(const std::string&) override {}
-};
-
 
 // Only an icon that is there can be modified.
 bool iconShowing(HWND window) {
@@ -45,7 +40,7 @@ TEST(TrayRestore, TaskbarCreatedBringsBackOnlyAnIconThatWasShowing) {
     const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     ASSERT_NE(taskbarCreated, 0u);
 
-    auto launcher = std::make_unique<TrayTestLauncher>();
+    auto launcher = std::make_unique<QuietLauncher>();
     ASSERT_TRUE(launcher->Create(IDD_LAUNCHER_DIALOG, nullptr));
     const HWND hwnd = launcher->m_hWnd;
     KillTimer(hwnd, 1001);

@@ -12,6 +12,8 @@
 #include "window/skin_button_win.h"
 
 #include <gtest/gtest.h>
+
+#include "win/quiet_launcher_win.h"
 #include <oleauto.h>
 
 #include <memory>
@@ -22,12 +24,6 @@
 namespace {
 
 // The launcher window with its real panels, without starting any program.
-class BridgeTestLauncher : public CLauncherDlg {
-protected:
-    void runStartupSequence() override {}
-    void OpenAddress(const std::string&) override {}
-};
-
 // An owned variant.
 struct Var {
     VARIANT v;
@@ -80,19 +76,8 @@ public:
 
 class WebBridgeTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        OleInitialize(nullptr);
-        launcher_ = new BridgeTestLauncher;
-        ASSERT_TRUE(launcher_->Create(IDD_LAUNCHER_DIALOG, nullptr));
-        // A hidden launcher is destroyed quickly under Wine.
-        launcher_->ShowWindow(SW_HIDE);
-    }
-    static void TearDownTestSuite() {
-        if (launcher_ && launcher_->m_hWnd) launcher_->DestroyWindow();
-        delete launcher_;
-        launcher_ = nullptr;
-        OleUninitialize();
-    }
+    static void SetUpTestSuite() { ASSERT_NE(launcher_ = createSharedLauncher(), nullptr); }
+    static void TearDownTestSuite() { destroySharedLauncher(launcher_); }
 
     void SetUp() override {
         ASSERT_NE(launcher_, nullptr);
@@ -145,10 +130,10 @@ protected:
     }
     bool webPageButtonVisible() const { return launcher_->captionButtons[kButtonWebPage]->IsVisible(); }
 
-    static BridgeTestLauncher* launcher_;
+    static QuietLauncher* launcher_;
 };
 
-BridgeTestLauncher* WebBridgeTest::launcher_ = nullptr;
+QuietLauncher* WebBridgeTest::launcher_ = nullptr;
 
 // ---- Names ------------------------------------------------------------------
 
