@@ -13,8 +13,14 @@ bool LauncherRun::start(const InstallDir& install, const std::string& parameters
     return process.start(install.launcher(), commandLine, currentDir.empty() ? install.path() : currentDir, env);
 }
 
+// The window has its title from its creation on, before the dialog manager
+// has made its labels; it counts as there once its last label exists.
 HWND LauncherRun::window(int timeoutMs) const {
-    return waitForWindow(process.pid(), "#32770", "QuarrionOL", timeoutMs);
+    const DWORD start = GetTickCount();
+    HWND launcher = waitForWindow(process.pid(), "#32770", "QuarrionOL", timeoutMs);
+    if (!launcher) return nullptr;
+    const int left = timeoutMs - static_cast<int>(GetTickCount() - start);
+    return waitUntil([&] { return GetDlgItem(launcher, 1020) != nullptr; }, left > 0 ? left : 0) ? launcher : nullptr;
 }
 
 HWND LauncherRun::hostPanel(HWND launcher) const {
@@ -64,11 +70,7 @@ std::string comboEntry(HWND combo) {
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(&text[0]));
     text.resize(std::wcslen(text.c_str()));
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], bytes, nullptr, nullptr);
-    ansi.resize(std::strlen(ansi.c_str()));
-    return ansi;
+    return ansiFromWide(text);
 }
 
 } // namespace tarvo_test

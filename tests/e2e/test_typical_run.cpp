@@ -123,8 +123,13 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     ASSERT_TRUE(waitUntil([&] { return (settings = panelWith(run.process.pid(), 1011)) != nullptr; }, 5000));
     SendMessageA(GetDlgItem(settings, 1011), HKM_SETHOTKEY, MAKEWORD('B', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
     SendMessageA(GetDlgItem(settings, 1009), BM_SETCHECK, BST_CHECKED, 0);
+    // The panel takes its place beside the launcher's right edge when it
+    // first paints; click only once it is there.
     RECT panel{};
-    GetWindowRect(settings, &panel);
+    ASSERT_TRUE(waitUntil([&] {
+        GetWindowRect(settings, &panel);
+        return panel.right == window.right - 100 && panel.top == window.top + 50;
+    }, 5000));
     click(panel.left + 248 + 30, panel.top + 62 + 11);
     EXPECT_TRUE(waitUntil([&] { return !styleVisible(settings); }, 3000));
     EXPECT_TRUE(waitUntil([] { return controlShiftBTaken(); }, 3000));  // the launcher registered it

@@ -393,13 +393,27 @@ std::string windowClass(HWND hwnd) {
     return std::string(buf, n > 0 ? n : 0);
 }
 
-std::string windowText(HWND hwnd) {
-    int len = GetWindowTextLengthA(hwnd);
-    std::vector<char> buf(len + 2);
-    int n = GetWindowTextA(hwnd, buf.data(), static_cast<int>(buf.size()));
-    return std::string(buf.data(), n > 0 ? n : 0);
+// Wide text converted to the ANSI code page.
+std::string ansiFromWide(const std::wstring& text) {
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], bytes, nullptr, nullptr);
+    ansi.resize(std::strlen(ansi.c_str()));
+    return ansi;
 }
 
+// Asked as wide text through WM_GETTEXT: Wine's direct read of another
+// process's window text can come back garbled.
+std::string windowText(HWND hwnd) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return std::string();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 5000,
+                        &copied);
+    text.resize(std::wcslen(text.c_str()));
+    return ansiFromWide(text);
+}
 namespace {
 
 bool matches(HWND hwnd, const char* className, const char* title) {
