@@ -40,7 +40,8 @@ TEST(AccountInfo, ShowsNameServerAndSignsThreeRequestsInOrder) {
 
     HWND name = GetDlgItem(launcher, 1003);
     ASSERT_TRUE(waitUntil([&] { return windowText(name) == "玄洲游侠"; }, 20000)) << windowText(name);
-    EXPECT_TRUE(IsWindowVisible(name) || (GetWindowLongA(name, GWL_STYLE) & WS_VISIBLE));
+    // The worker sets the text, then shows the label.
+    EXPECT_TRUE(waitUntil([&] { return styleVisible(name); }, 5000));
 
     HWND combo = serverListCombo(run.process.pid());
     ASSERT_NE(combo, nullptr);

@@ -120,7 +120,8 @@ TEST(Faults, MisbehavingServiceLeavesTheLauncherResponsiveAndShowsOnlyGoodAnswer
         bool alwaysResponsive = true;
         while (GetTickCount() - start < static_cast<DWORD>(c.settleMs)) {
             alwaysResponsive = alwaysResponsive && responsive(launcher);
-            if (c.nameShown && windowText(name) == kPlayerName && comboCount(run.process.pid()) == c.serverEntries)
+            if (c.nameShown && windowText(name) == kPlayerName && styleVisible(name) &&
+                comboCount(run.process.pid()) == c.serverEntries)
                 break;
             Sleep(250);
         }
