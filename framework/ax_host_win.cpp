@@ -24,6 +24,7 @@ class EventSink;
 // Everything one host window holds; lives from WM_NCCREATE to WM_NCDESTROY.
 struct HostState {
     HWND window = nullptr;
+    bool creationPending = false;  // the control is made on first need
     HRESULT createResult = E_FAIL;
     ComPtr<IOleObject> object;
     ComPtr<IConnectionPoint> connection;
@@ -34,6 +35,10 @@ struct HostState {
 };
 
 const char kStateProperty[] = "TarvoAxHostState";
+
+// Posted to a new host window: make its control now, unless something asked
+// for it earlier.
+constexpr UINT kCreateControlMessage = WM_USER + 0x100;
 
 HostState* stateOf(HWND window) {
     if (!window) return nullptr;
@@ -315,6 +320,16 @@ void destroyControl(HostState& state) {
     }
 }
 
+// Makes the control if it is still to be made. Creating it loads the
+// control's libraries and activates it, which a window being set up need not
+// wait for; so it happens once the host's thread is back in its message loop,
+// or as soon as anyone asks for the control, whichever comes first.
+void ensureControl(HostState& state) {
+    if (!state.creationPending) return;
+    state.creationPending = false;
+    state.createResult = createControl(state);
+}
+
 LRESULT CALLBACK axHostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_NCCREATE: {
@@ -328,12 +343,17 @@ LRESULT CALLBACK axHostWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         if (HostState* state = stateOf(window)) {
             // The control's own window covers the host; do not paint over it.
             ::SetWindowLongA(window, GWL_STYLE, ::GetWindowLongA(window, GWL_STYLE) | WS_CLIPCHILDREN);
-            state->createResult = createControl(*state);
+            state->creationPending = true;
+            // Without the posted message the control is made on first need.
+            ::PostMessageW(window, kCreateControlMessage, 0, 0);
         }
         // The host exists even without its control: the dialog holding it
         // must still be created.
         return 0;
     }
+    case kCreateControlMessage:
+        if (HostState* state = stateOf(window)) ensureControl(*state);
+        return 0;
     case WM_SIZE:
         if (HostState* state = stateOf(window)) {
             if (auto inPlace = inPlaceObject(*state)) {
@@ -344,7 +364,10 @@ LRESULT CALLBACK axHostWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         }
         break;
     case WM_DESTROY:
-        if (HostState* state = stateOf(window)) destroyControl(*state);
+        if (HostState* state = stateOf(window)) {
+            state->creationPending = false;  // never made: nothing to undo
+            destroyControl(*state);
+        }
         break;
     case WM_NCDESTROY:
         if (HostState* state = stateOf(window)) {
@@ -380,6 +403,7 @@ bool registerAxHostClass() {
 AxHostInfo axHostInfo(HWND host) {
     AxHostInfo info;
     if (HostState* state = stateOf(host)) {
+        ensureControl(*state);
         info.createResult = state->createResult;
         info.eventsConnected = static_cast<bool>(state->connection);
     }
@@ -389,12 +413,14 @@ AxHostInfo axHostInfo(HWND host) {
 ComPtr<IDispatch> axHostControl(HWND host) {
     HostState* state = stateOf(host);
     if (!state) return {};
+    ensureControl(*state);
     return state->object.as<IDispatch>(IID_IDispatch);
 }
 
 ComPtr<IUnknown> axHostUnknown(HWND host) {
     HostState* state = stateOf(host);
     if (!state) return {};
+    ensureControl(*state);
     return state->object.as<IUnknown>(IID_IUnknown);
 }
 

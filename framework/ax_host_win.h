@@ -1,10 +1,13 @@
 // A small ActiveX control host: a child window class, "TarvoAxHost", whose
 // window text names the control to host (a class id in braces, or a program
-// id). Creating such a window (from a dialog template or with CreateWindowEx)
+// id). A window of this class (from a dialog template or CreateWindowEx)
 // creates the control, gives it a client site, activates it in place over the
 // whole host window and connects an event sink to the control's default
 // source interface (the browser's events for the WebBrowser control).
-// Destroying the window disconnects and closes the control.
+// It does so as soon as its thread is back in its message loop, so that the
+// window holding it shows without waiting for the control, or earlier when
+// the control or its state is asked for (axHostInfo, axHostControl,
+// axHostUnknown). Destroying the window disconnects and closes the control.
 //
 // COM must be initialised on the creating thread (OleInitialize). Without
 // it, or when the control cannot be created, the host window still exists

@@ -1,6 +1,3 @@
-// Windows Sockets wants its header ahead of windows.h.
-#include <winsock2.h>
-
 #include "service/account_worker_win.h"
 
 #include <memory>
@@ -8,6 +5,7 @@
 
 #include "service/account_reply.h"
 #include "service/download_win.h"
+#include "service/net_library_win.h"
 #include "service/text_convert_win.h"
 
 namespace {
@@ -66,8 +64,7 @@ DWORD WINAPI AccountInfoThread(LPVOID heapTargets) {
     const std::unique_ptr<AccountInfoTargets> targets(static_cast<AccountInfoTargets*>(heapTargets));
     if (!targets) return 0;
 
-    WSADATA socketData;
-    const bool socketsStarted = WSAStartup(0x0101, &socketData) == 0;
+    const bool socketsStarted = net::startSockets();
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     if (auto name = askService(targets->values, kRequestAccount, userNameFromReply))
@@ -81,6 +78,6 @@ DWORD WINAPI AccountInfoThread(LPVOID heapTargets) {
         navigateTo(targets->webPagePanel, *page);
 
     if (SUCCEEDED(com)) CoUninitialize();
-    if (socketsStarted) WSACleanup();
+    if (socketsStarted) net::stopSockets();
     return 0;
 }

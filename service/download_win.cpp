@@ -7,7 +7,20 @@
 #include <cstring>
 #include <memory>
 
+#include "service/net_library_win.h"
 #include "service/text_convert_win.h"
+
+namespace {
+
+// Cache entries go through the cache library, loaded on first use.
+void forgetCachedCopy(const char* address) {
+    if (auto remove = net::library().deleteUrlCacheEntryA) remove(address);
+}
+void forgetCachedCopy(const wchar_t* address) {
+    if (auto remove = net::library().deleteUrlCacheEntryW) remove(address);
+}
+
+} // namespace
 
 // ---------------------------------------------------------------------------
 // CBindStatusCallback
@@ -57,7 +70,7 @@ STDMETHODIMP CBindStatusCallback::OnProgress(ULONG, ULONG, ULONG statusCode,
     // fresh as well.
     if (statusCode == BINDSTATUS_REDIRECTING && statusText && *statusText) {
         redirects_.emplace_back(statusText);
-        if (bindFlags_ & BINDF_GETNEWESTVERSION) DeleteUrlCacheEntryW(statusText);
+        if (bindFlags_ & BINDF_GETNEWESTVERSION) forgetCachedCopy(statusText);
     }
     return S_OK;
 }
@@ -248,8 +261,10 @@ HRESULT bindAndWait(const std::string& address, CBindStatusCallback& callback,
     IBindCtx* context = nullptr;
     IStream* stream = nullptr;
 
-    HRESULT hr = CreateURLMonikerEx(nullptr, url.c_str(), &moniker, URL_MK_UNIFORM);
-    if (SUCCEEDED(hr)) hr = CreateAsyncBindCtx(0, &callback, nullptr, &context);
+    const net::Library& loader = net::library();
+    if (!loader.canBind()) return E_NOTIMPL;
+    HRESULT hr = loader.createUrlMonikerEx(nullptr, url.c_str(), &moniker, URL_MK_UNIFORM);
+    if (SUCCEEDED(hr)) hr = loader.createAsyncBindCtx(0, &callback, nullptr, &context);
     if (SUCCEEDED(hr)) {
         hr = moniker->BindToStorage(context, nullptr, IID_IStream,
                                     reinterpret_cast<void**>(&stream));
@@ -260,7 +275,7 @@ HRESULT bindAndWait(const std::string& address, CBindStatusCallback& callback,
     }
 
     releaseAndClear(stream);
-    if (context) RevokeBindStatusCallback(context, &callback);
+    if (context) loader.revokeBindStatusCallback(context, &callback);
     releaseAndClear(context);
     releaseAndClear(moniker);
     return hr;
@@ -276,7 +291,7 @@ bool DownloadUrlBytes(const std::string& address, std::string& bytes, DWORD time
     // of being destroyed under it.
     auto callback = std::make_unique<CDownloadCallback>();
 
-    DeleteUrlCacheEntryA(address.c_str());  // may not be cached: result not needed
+    forgetCachedCopy(address.c_str());  // may not be cached: result not needed
 
     bool stillRunning = false;
     const HRESULT hr = bindAndWait(address, *callback, timeLimitMs, stillRunning);
@@ -286,8 +301,8 @@ bool DownloadUrlBytes(const std::string& address, std::string& bytes, DWORD time
     }
 
     // Some loaders write the reply into the cache despite the bind flags.
-    DeleteUrlCacheEntryA(address.c_str());
-    for (const auto& target : callback->redirects()) DeleteUrlCacheEntryW(target.c_str());
+    forgetCachedCopy(address.c_str());
+    for (const auto& target : callback->redirects()) forgetCachedCopy(target.c_str());
 
     if (FAILED(hr) || FAILED(callback->bindingResult()) || callback->replyCutShort()) return false;
 

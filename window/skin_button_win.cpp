@@ -18,9 +18,11 @@ Rect toRect(const RECT& r) {
 
 CSkinButton::CSkinButton(tarvo::CWnd* owner, int index)
     : owner_(owner), index_(index), row_(buttonRow(index)) {
+    // The normal image gives the button its size; the hover and pressed
+    // images wait for their first use, so that a window full of buttons
+    // shows without loading images nobody has pointed at yet.
     bitmaps_[kButtonNormal] = tarvo::loadBitmapResource(row_.normal);
-    bitmaps_[kButtonHover] = tarvo::loadBitmapResource(row_.hover);
-    bitmaps_[kButtonPressed] = tarvo::loadBitmapResource(row_.pressed);
+    loaded_[kButtonNormal] = true;
     const SIZE normal = tarvo::bitmapSize(bitmaps_[kButtonNormal].get());
     size_ = buttonImageSize(index, Size{normal.cx, normal.cy});
 }
@@ -43,6 +45,16 @@ Rect CSkinButton::HitBox() const {
     RECT window{};
     if (ownerWindow) ::GetWindowRect(ownerWindow, &window);
     return buttonHitBox(index_, row_, size_, toRect(window));
+}
+
+HBITMAP CSkinButton::Bitmap(int state) {
+    if (state < 0 || state >= 3) return nullptr;
+    if (!loaded_[state]) {
+        loaded_[state] = true;  // a failed load is not retried
+        const int ids[3] = {row_.normal, row_.hover, row_.pressed};
+        bitmaps_[state] = tarvo::loadBitmapResource(ids[state]);
+    }
+    return bitmaps_[state].get();
 }
 
 void CSkinButton::Draw(bool force) {
@@ -72,7 +84,7 @@ void CSkinButton::Painter::paintState(int state) {
     const HWND ownerWindow = b.owner_ ? b.owner_->m_hWnd : nullptr;
     // No owner window yet (or any more): GetDC(null) would paint the screen.
     if (!ownerWindow || !::IsWindow(ownerWindow)) return;
-    const HBITMAP bitmap = (state >= 0 && state < 3) ? b.bitmaps_[state].get() : nullptr;
+    const HBITMAP bitmap = b.Bitmap(state);
     // A bitmap that failed to load is not painted as an empty square.
     if (!bitmap) return;
 

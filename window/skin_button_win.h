@@ -49,12 +49,15 @@ private:
     };
 
     bool Inside(POINT screenPoint) const;
+    // A state's bitmap, loaded on first use; null when it cannot be loaded.
+    HBITMAP Bitmap(int state);
 
     tarvo::CWnd* owner_;
     int index_;
     ButtonRow row_;
     ButtonState state_;
     tarvo::Bitmap bitmaps_[3];
+    bool loaded_[3] = {};
     Size size_;
     Painter painter_{*this};
 };

@@ -479,6 +479,37 @@ TEST(AxHost, HostWindowOwnsItsControlUntilDestroyed) {
     OleUninitialize();
 }
 
+// The control is made once the creating thread is back in its message loop
+// (so a window holding it shows first), or on first need; a host destroyed
+// before that never makes one.
+TEST(AxHost, ControlIsMadeWhenTheThreadPumpsNotWhileTheWindowIsSetUp) {
+    OleInitialize(nullptr);
+    ASSERT_TRUE(tarvo::registerAxHostClass());
+    const int before = tarvo::liveAxHostObjects();
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(parent, nullptr);
+    const char kBrowser[] = "{8856F961-340A-11D0-A96B-00C04FD705A2}";
+
+    HWND host = CreateWindowExA(0, "TarvoAxHost", kBrowser, WS_CHILD, 0, 0, 400, 300, parent, nullptr, nullptr, nullptr);
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(tarvo::liveAxHostObjects(), before) << "made during creation";
+    pumpMessages();
+    EXPECT_EQ(tarvo::liveAxHostObjects(), before + 2) << "not made once the thread pumped";
+    EXPECT_TRUE(SUCCEEDED(tarvo::axHostInfo(host).createResult));
+    DestroyWindow(host);
+    EXPECT_EQ(tarvo::liveAxHostObjects(), before);
+
+    HWND shortLived = CreateWindowExA(0, "TarvoAxHost", kBrowser, WS_CHILD, 0, 0, 40, 30, parent, nullptr, nullptr,
+                                      nullptr);
+    ASSERT_NE(shortLived, nullptr);
+    DestroyWindow(shortLived);
+    pumpMessages();
+    EXPECT_EQ(tarvo::liveAxHostObjects(), before) << "a destroyed host made its control after all";
+
+    DestroyWindow(parent);
+    OleUninitialize();
+}
+
 TEST(AxHost, HostWithoutAControlStillExists) {
     OleInitialize(nullptr);
     ASSERT_TRUE(tarvo::registerAxHostClass());

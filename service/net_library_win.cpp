@@ -1,0 +1,58 @@
+// The sockets header must come before windows.h.
+#include <winsock2.h>
+
+#include "service/net_library_win.h"
+
+#include <string>
+
+namespace net {
+
+namespace {
+
+HMODULE loadSystemLibrary(const char* name) {
+    char directory[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryA(directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    return ::LoadLibraryA((std::string(directory) + "\\" + name).c_str());
+}
+
+template <typename Function>
+void find(HMODULE module, const char* name, Function& function) {
+    function = module ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+}
+
+Library loadLibrary() {
+    // Kept for the life of the process, like the libraries linked at start.
+    const HMODULE urlmon = loadSystemLibrary("urlmon.dll");
+    const HMODULE wininet = loadSystemLibrary("wininet.dll");
+    Library library;
+    library.sockets = loadSystemLibrary("ws2_32.dll");
+    find(urlmon, "CreateURLMonikerEx", library.createUrlMonikerEx);
+    find(urlmon, "CreateAsyncBindCtx", library.createAsyncBindCtx);
+    find(urlmon, "RevokeBindStatusCallback", library.revokeBindStatusCallback);
+    find(wininet, "DeleteUrlCacheEntryA", library.deleteUrlCacheEntryA);
+    find(wininet, "DeleteUrlCacheEntryW", library.deleteUrlCacheEntryW);
+    return library;
+}
+
+} // namespace
+
+const Library& library() {
+    static const Library loaded = loadLibrary();
+    return loaded;
+}
+
+bool startSockets() {
+    decltype(&::WSAStartup) start = nullptr;
+    find(library().sockets, "WSAStartup", start);
+    WSADATA data;
+    return start && start(0x0101, &data) == 0;
+}
+
+void stopSockets() {
+    decltype(&::WSACleanup) stop = nullptr;
+    find(library().sockets, "WSACleanup", stop);
+    if (stop) stop();
+}
+
+} // namespace net
