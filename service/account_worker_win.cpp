@@ -53,7 +53,9 @@ bool HandOverPageAddress(HWND panel, const std::string& address) {
     if (!panel || !IsWindow(panel)) return false;
     pageAddresses().push(keyOf(panel), address);
     if (PostMessageA(panel, WM_NAVIGATE_TO, 0, 0)) return true;
-    pageAddresses().drop(keyOf(panel));
+    // Gone in the meantime: nobody will take what waits for it. (A window
+    // that is still there takes it with its next notification.)
+    if (!IsWindow(panel)) pageAddresses().drop(keyOf(panel));
     return false;
 }
 
