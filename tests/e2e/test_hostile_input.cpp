@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,7 @@ TEST(HostileInput, HostileRepliesLeaveTheLauncherSmallResponsiveAndUnchanged) {
             Sleep(200);
         }
         ASSERT_TRUE(run.process.isRunning());
+        std::printf("%s: largest private memory %u KiB\n", c.prefix, static_cast<unsigned>(largest / 1024));
         EXPECT_TRUE(alwaysResponsive);
         EXPECT_EQ(loggedRequests(path, serverNumber), 3u);
         EXPECT_GT(largest, 0u);
