@@ -1,5 +1,7 @@
 #include "framework/ax_host_win.h"
 
+#include "framework/barrier_win.h"
+
 #include <ocidl.h>
 #include <olectl.h>
 
@@ -206,12 +208,15 @@ public:
                         UINT*) override {
         if (result) ::VariantInit(result);
         if (!state_ || !state_->handler) return S_OK;
-        // A copy, so that the handler may replace itself while it runs.
-        AxEventHandler handler = state_->handler;
         AddRef();  // stay alive even if the handler destroys the host
-        handler(id, arguments);
+        const HRESULT outcome = comBarrier([&] {
+            // A copy, so that the handler may replace itself while it runs.
+            AxEventHandler handler = state_->handler;
+            handler(id, arguments);
+            return S_OK;
+        });
         Release();
-        return S_OK;
+        return outcome;
     }
 
 private:
@@ -330,7 +335,7 @@ void ensureControl(HostState& state) {
     state.createResult = createControl(state);
 }
 
-LRESULT CALLBACK axHostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT handleHostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_NCCREATE: {
         auto* state = new (std::nothrow) HostState;
@@ -378,6 +383,12 @@ LRESULT CALLBACK axHostWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The host window's procedure: no exception leaves it (the message is then
+// answered with 0).
+LRESULT CALLBACK axHostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return callbackBarrier(LRESULT{0}, [&] { return handleHostMessage(window, message, wParam, lParam); });
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "framework/wnd_win.h"
 
+#include "framework/barrier_win.h"
+
 #include <commctrl.h>
 
 #include <vector>
@@ -59,18 +61,31 @@ int AfxWinMain(HINSTANCE) {
 // CWnd: attaching objects to windows and routing their messages
 // ---------------------------------------------------------------------------
 
+// The one window procedure of every window this framework makes. It is also
+// the barrier that keeps exceptions inside: a handler that throws has its
+// message answered with 0 (a paint message also counts as painted, so that
+// it does not come back at once), and the window carries on.
 LRESULT CALLBACK tarvoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* object = CWnd::FromHandlePermanent(window);
     if (!object) return ::DefWindowProcA(window, message, wParam, lParam);
 
     const CWnd::CurrentMessage saved = object->current_;
     object->current_ = {message, wParam, lParam};
-    LRESULT result = object->WindowProc(message, wParam, lParam);
+    LRESULT result = 0;
+    try {
+        result = object->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        result = 0;
+        if (message == WM_PAINT) ::ValidateRect(window, nullptr);
+    }
     object->current_ = saved;
 
     if (message == WM_NCDESTROY) {
         object->detach();
-        object->PostNcDestroy();
+        tarvo::callbackBarrier(0, [&] {
+            object->PostNcDestroy();
+            return 0;
+        });
     }
     return result;
 }

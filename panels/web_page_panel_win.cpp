@@ -1,6 +1,8 @@
 #include "panels/web_page_panel_win.h"
 
 #include "app/launcher_dlg_win.h"
+#include "app/web_address.h"
+#include "framework/barrier_win.h"
 #include "resource.h"
 #include "service/account_worker_win.h"
 #include "window/button_table.h"
@@ -10,6 +12,7 @@
 #include <oleauto.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <memory>
 
@@ -37,15 +40,39 @@ const MemberName kMembers[] = {
     {L"getNewMsg", CScriptBridge::kGetNewMsg},
 };
 
-// An automation string in the ANSI code page (characters it cannot hold
-// become the code page's default character).
-std::string bstrToAnsi(BSTR text) {
-    const int length = static_cast<int>(::SysStringLen(text));
-    if (length == 0) return std::string();
-    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+// A variant cleared when it goes out of scope.
+struct OwnedVariant {
+    VARIANT v;
+    OwnedVariant() { ::VariantInit(&v); }
+    ~OwnedVariant() { ::VariantClear(&v); }
+    OwnedVariant(const OwnedVariant&) = delete;
+    OwnedVariant& operator=(const OwnedVariant&) = delete;
+};
+
+// The start of an automation string in the ANSI code page, at most
+// `maxBytes` long and cut before a character that would not fit whole
+// (characters the code page cannot hold become its default character). Only
+// as much of the string is converted as can fit.
+std::string bstrToAnsiPrefix(BSTR text, std::size_t maxBytes) {
+    const std::size_t length = ::SysStringLen(text);
+    // Every character takes at least one byte.
+    std::size_t count = std::min(length, maxBytes);
+    if (count > 0 && count < length && IS_HIGH_SURROGATE(text[count - 1])) --count;
+    if (count == 0) return std::string();
+    const int wide = static_cast<int>(count);
+    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, text, wide, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) return std::string();
     std::string result(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, length, &result[0], bytes, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_ACP, 0, text, wide, &result[0], bytes, nullptr, nullptr);
+
+    // Walk whole characters (a lead byte and its trail byte count as one).
+    std::size_t end = 0;
+    while (end < result.size()) {
+        const std::size_t size = ::IsDBCSLeadByte(static_cast<BYTE>(result[end])) ? 2 : 1;
+        if (end + size > maxBytes || end + size > result.size()) break;
+        end += size;
+    }
+    result.resize(end);
     return result;
 }
 
@@ -89,14 +116,15 @@ STDMETHODIMP CScriptBridge::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, L
     // Only the first name is looked up; any further slots get "unknown".
     for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
     DISPID id = DISPID_UNKNOWN;
-    const HRESULT result = Dispatch(true, 0, names[0], nullptr, nullptr, id, nullptr);
+    const HRESULT result =
+        tarvo::comBarrier([&] { return Dispatch(true, 0, names[0], nullptr, nullptr, id, nullptr); });
     ids[0] = SUCCEEDED(result) ? id : DISPID_UNKNOWN;
     return result;
 }
 
 STDMETHODIMP CScriptBridge::Invoke(DISPID id, REFIID, LCID, WORD kind, DISPPARAMS* arguments, VARIANT* result,
                                    EXCEPINFO*, UINT* argumentError) {
-    return Dispatch(false, kind, nullptr, arguments, result, id, argumentError);
+    return tarvo::comBarrier([&] { return Dispatch(false, kind, nullptr, arguments, result, id, argumentError); });
 }
 
 // ---------------------------------------------------------------------------
@@ -215,20 +243,15 @@ LRESULT CIeDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnNcHitTest(lParam);
     case WM_LBUTTONDOWN:
         return OnLButtonDown(lParam);
-    case WM_NAVIGATE_TO: {
-        // The hand-over from another thread: this window owns the address.
-        std::unique_ptr<std::string> address(reinterpret_cast<std::string*>(lParam));
-        if (address) navigateHere(*address);
+    case WM_NAVIGATE_TO:
+        // Addresses handed over from another thread wait in the queue; the
+        // message itself carries nothing (and from another program, finds
+        // nothing).
+        for (const std::string& address : TakePageAddresses(m_hWnd)) navigateHere(address);
         return 0;
-    }
-    case WM_DESTROY: {
-        // Addresses still on their way would be lost with the window's queue.
-        MSG pending;
-        while (::PeekMessageA(&pending, m_hWnd, WM_NAVIGATE_TO, WM_NAVIGATE_TO, PM_REMOVE)) {
-            delete reinterpret_cast<std::string*>(pending.lParam);
-        }
+    case WM_DESTROY:
+        DropPageAddresses(m_hWnd);
         break;
-    }
     }
     return CDialog::WindowProc(message, wParam, lParam);
 }
@@ -271,14 +294,15 @@ LRESULT CIeDlg::OnLButtonDown(LPARAM lParam) {
 void CIeDlg::NavigateTo(std::string address) {
     if (m_hWnd && ::GetWindowThreadProcessId(m_hWnd, nullptr) != ::GetCurrentThreadId()) {
         // The browser belongs to the panel's thread: hand the address over.
-        auto payload = std::make_unique<std::string>(std::move(address));
-        if (::PostMessageA(m_hWnd, WM_NAVIGATE_TO, 0, reinterpret_cast<LPARAM>(payload.get()))) payload.release();
+        HandOverPageAddress(m_hWnd, address);
         return;
     }
     navigateHere(address);
 }
 
 void CIeDlg::navigateHere(const std::string& address) {
+    // Only web pages: never a local file, a share or script.
+    if (!address.empty() && !isWebAddress(address)) return;
     lastAddress_ = address;
     lastNavigateResult_ = browser_.Navigate(address);
 }
@@ -323,16 +347,14 @@ HRESULT CIeDlg::Dispatch(bool lookUp, WORD, const OLECHAR* name, DISPPARAMS* arg
     case kGetGsName:
     case kGetNewMsg: {
         if (count != 1 || !arguments->rgvarg) return E_INVALIDARG;
-        VARIANT memberResult;
-        ::VariantInit(&memberResult);
-        const HRESULT outcome = id == kGetGsName ? getGsName(arguments->rgvarg[0], memberResult, argumentError)
-                                                 : getNewMsg(memberResult);
+        OwnedVariant memberResult;
+        const HRESULT outcome = id == kGetGsName ? getGsName(arguments->rgvarg[0], memberResult.v, argumentError)
+                                                 : getNewMsg(memberResult.v);
         if (SUCCEEDED(outcome) && result) {
             ::VariantInit(result);
-            *result = memberResult;  // hands over the result's contents
-            ::VariantInit(&memberResult);
+            *result = memberResult.v;  // hands over the result's contents
+            ::VariantInit(&memberResult.v);
         }
-        ::VariantClear(&memberResult);
         return outcome;
     }
     default:
@@ -341,31 +363,34 @@ HRESULT CIeDlg::Dispatch(bool lookUp, WORD, const OLECHAR* name, DISPPARAMS* arg
 }
 
 // The server's name as text (the standard variant-to-string conversion, then
-// the ANSI code page) goes to the launcher's message label. A value with no
-// text form (null, an array, an object without a value) is a type mismatch
-// of argument 0 for the script, and the launcher is left alone.
+// the ANSI code page, at most kServerNameLimitBytes of it) goes to the
+// launcher's message label. A value with no text form (null, an array, an
+// object without a value) is a type mismatch of argument 0 for the script,
+// and the launcher is left alone.
 HRESULT CIeDlg::getGsName(const VARIANT& argument, VARIANT& result, UINT* argumentError) {
-    VARIANT text;
-    ::VariantInit(&text);
-    HRESULT hr = ::VariantCopyInd(&text, const_cast<VARIANT*>(&argument));
-    if (SUCCEEDED(hr)) hr = ::VariantChangeType(&text, &text, 0, VT_BSTR);
-    if (FAILED(hr) || text.vt != VT_BSTR) {
-        ::VariantClear(&text);
-        if (hr == E_OUTOFMEMORY) return hr;
-        if (argumentError) *argumentError = 0;
-        return DISP_E_TYPEMISMATCH;
+    // A string is read where it is: a very long one is never copied whole.
+    BSTR given = nullptr;
+    if (argument.vt == VT_BSTR) given = argument.bstrVal;
+    if (argument.vt == (VT_BSTR | VT_BYREF) && argument.pbstrVal) given = *argument.pbstrVal;
+
+    OwnedVariant text;
+    if (argument.vt != VT_BSTR && argument.vt != (VT_BSTR | VT_BYREF)) {
+        HRESULT hr = ::VariantCopyInd(&text.v, const_cast<VARIANT*>(&argument));
+        if (SUCCEEDED(hr)) hr = ::VariantChangeType(&text.v, &text.v, 0, VT_BSTR);
+        if (FAILED(hr) || text.v.vt != VT_BSTR) {
+            if (hr == E_OUTOFMEMORY) return hr;
+            if (argumentError) *argumentError = 0;
+            return DISP_E_TYPEMISMATCH;
+        }
+        given = text.v.bstrVal;
     }
+    const std::string name = bstrToAnsiPrefix(given, kServerNameLimitBytes);
     BSTR reply = ::SysAllocString(kGetGsNameResult);
-    if (!reply) {
-        ::VariantClear(&text);
-        return E_OUTOFMEMORY;
-    }
-    const std::string name = bstrToAnsi(text.bstrVal);
-    ::VariantClear(&text);
+    if (!reply) return E_OUTOFMEMORY;
+    result.vt = VT_BSTR;  // the caller clears the result whatever happens next
+    result.bstrVal = reply;
 
     if (owner_) owner_->ShowServerName(name);
-    result.vt = VT_BSTR;
-    result.bstrVal = reply;
     return S_OK;
 }
 

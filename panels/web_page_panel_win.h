@@ -13,6 +13,7 @@
 #include <oaidl.h>
 
 #include <atomic>
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -109,6 +110,10 @@ bool installHostUIHandler(IDispatch* document, IDocHostUIHandler* handler);
 
 class CIeDlg : public tarvo::CDialog, public CScriptBridge {
 public:
+    // The most of the server's name (getGsName) that is shown, in bytes of
+    // the ANSI code page.
+    static constexpr std::size_t kServerNameLimitBytes = 256;
+
     explicit CIeDlg(CLauncherDlg* owner);
     ~CIeDlg() override;
 
@@ -117,9 +122,11 @@ public:
     BOOL Create(UINT templateId, tarvo::CWnd* parent);
     BOOL OnInitDialog() override;
 
-    // Opens `address` (ANSI code page) in the browser. May be called from
-    // any thread: off the panel's own thread the address is handed over to
-    // it (WM_NAVIGATE_TO) and opened there. Works while the panel is hidden.
+    // Opens `address` (ANSI code page) in the browser when it is empty or a
+    // web address (isWebAddress); anything else is not opened. May be called
+    // from any thread: off the panel's own thread the address is handed over
+    // to it (HandOverPageAddress) and opened there. Works while the panel is
+    // hidden.
     void NavigateTo(std::string address);
 
     // A browser event from control 1017: DocumentComplete (259) installs the
@@ -133,7 +140,8 @@ public:
     const CExplorer1& browser() const { return browser_; }
     CSkinButton* closeButton() const { return closeButton_.get(); }
     HBITMAP header() const { return header_.get(); }
-    // The address of the last navigation started on the panel's thread.
+    // The address of the last navigation started on the panel's thread
+    // (addresses that are not opened leave it alone).
     const std::string& lastAddress() const { return lastAddress_; }
     // The result of the last navigation started on the panel's thread.
     HRESULT lastNavigateResult() const { return lastNavigateResult_; }

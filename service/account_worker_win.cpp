@@ -3,8 +3,9 @@
 #include <memory>
 #include <optional>
 
+#include "app/web_address.h"
 #include "service/account_reply.h"
-#include "service/download_win.h"
+#include "service/address_queue.h"
 #include "service/net_library_win.h"
 #include "service/text_convert_win.h"
 
@@ -14,16 +15,29 @@ constexpr int kRequestAccount = 1;
 constexpr int kRequestServers = 5;
 constexpr int kRequestPage = 2;
 
+// The page addresses on their way to the web page panel.
+AddressQueue& pageAddresses() {
+    static AddressQueue queue;
+    return queue;
+}
+
+std::uintptr_t keyOf(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
+
 // Downloads the reply to one request type and takes one value from it with
 // `take`. nullopt when the download fails or the reply does not parse;
 // otherwise the value converted to the ANSI code page (empty when absent).
 template <typename Take>
-std::optional<std::string> askService(const RequestValues& values, int type, Take take) {
-    std::string body;
-    if (!DownloadUrlBytes(MakeRequestUrl(values, type), body)) return std::nullopt;
-    const std::optional<std::string> value = take(body);
-    if (!value) return std::nullopt;
-    return Utf8ToAnsi(*value, CP_UTF8);
+std::optional<std::string> askService(const AccountInfoTargets& targets, int type, Take take) {
+    try {
+        std::string body;
+        if (!DownloadUrlBytes(MakeRequestUrl(targets.values, type), body, targets.limits))
+            return std::nullopt;
+        const std::optional<std::string> value = take(body);
+        if (!value) return std::nullopt;
+        return Utf8ToAnsi(*value, CP_UTF8);
+    } catch (...) {
+        return std::nullopt;  // out of memory on the way: a failed request
+    }
 }
 
 void showUserName(HWND launcher, const std::string& name) {
@@ -32,15 +46,26 @@ void showUserName(HWND launcher, const std::string& name) {
     if (HWND label = GetDlgItem(launcher, kNameLabelId)) ShowWindow(label, SW_SHOW);
 }
 
-void navigateTo(HWND webPagePanel, const std::string& address) {
+}  // namespace
+
+bool HandOverPageAddress(HWND panel, const std::string& address) {
     // A null handle would post to this thread's own queue: never do that.
-    if (!webPagePanel || !IsWindow(webPagePanel)) return;
-    auto payload = std::make_unique<std::string>(address);
-    if (PostMessageA(webPagePanel, WM_NAVIGATE_TO, 0, reinterpret_cast<LPARAM>(payload.get())))
-        payload.release();  // the receiver owns it now
+    if (!panel || !IsWindow(panel)) return false;
+    pageAddresses().push(keyOf(panel), address);
+    if (PostMessageA(panel, WM_NAVIGATE_TO, 0, 0)) return true;
+    // Gone in the meantime: nobody will take what waits for it. (A window
+    // that is still there takes it with its next notification.)
+    if (!IsWindow(panel)) pageAddresses().drop(keyOf(panel));
+    return false;
 }
 
-}  // namespace
+std::vector<std::string> TakePageAddresses(HWND panel) {
+    return pageAddresses().take(keyOf(panel));
+}
+
+void DropPageAddresses(HWND panel) {
+    pageAddresses().drop(keyOf(panel));
+}
 
 int fillServerListControl(HWND combo, const std::vector<std::string>& names) {
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -60,24 +85,41 @@ bool startAccountInfoWorker(const AccountInfoTargets& targets) {
     return true;
 }
 
-DWORD WINAPI AccountInfoThread(LPVOID heapTargets) {
-    const std::unique_ptr<AccountInfoTargets> targets(static_cast<AccountInfoTargets*>(heapTargets));
-    if (!targets) return 0;
+namespace {
 
-    const bool socketsStarted = net::startSockets();
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+void askAllThree(const AccountInfoTargets& targets) {
+    if (auto name = askService(targets, kRequestAccount, userNameFromReply))
+        showUserName(targets.launcher, *name);
 
-    if (auto name = askService(targets->values, kRequestAccount, userNameFromReply))
-        showUserName(targets->launcher, *name);
-
-    if (auto server = askService(targets->values, kRequestServers, lastServerNameFromReply)) {
-        if (targets->serverList) fillServerListControl(targets->serverList, {*server});
+    if (auto server = askService(targets, kRequestServers, lastServerNameFromReply)) {
+        if (targets.serverList) fillServerListControl(targets.serverList, {*server});
     }
 
-    if (auto page = askService(targets->values, kRequestPage, pageAddressFromReply))
-        navigateTo(targets->webPagePanel, *page);
+    // Only a web page is opened: an address of another kind (a local file,
+    // a share, script) is as good as no answer.
+    if (auto page = askService(targets, kRequestPage, pageAddressFromReply)) {
+        if (page->empty() || isWebAddress(*page)) HandOverPageAddress(targets.webPagePanel, *page);
+    }
+}
 
-    if (SUCCEEDED(com)) CoUninitialize();
-    if (socketsStarted) net::stopSockets();
-    return 0;
+}  // namespace
+
+DWORD WINAPI AccountInfoThread(LPVOID heapTargets) {
+    try {
+        const std::unique_ptr<AccountInfoTargets> targets(static_cast<AccountInfoTargets*>(heapTargets));
+        if (!targets) return 0;
+
+        const bool socketsStarted = net::startSockets();
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        try {
+            askAllThree(*targets);
+        } catch (...) {
+            // Leaves the rest undone; the clean-up below still runs.
+        }
+        if (SUCCEEDED(com)) CoUninitialize();
+        if (socketsStarted) net::stopSockets();
+        return 0;
+    } catch (...) {
+        return 1;
+    }
 }

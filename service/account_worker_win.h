@@ -12,18 +12,30 @@
 #include <string>
 #include <vector>
 
+#include "service/download_win.h"
 #include "service/request_sign.h"
 
-// Posted to the web page panel's window with the address of the page to
-// open. lParam is a heap std::string* in the ANSI code page; the receiver
-// takes ownership and deletes it. wParam is 0.
+// Posted to the web page panel's window when a page address is waiting for
+// it (HandOverPageAddress). It carries nothing: wParam and lParam are 0 and
+// never read, so the same message from another program finds nothing to
+// take and changes nothing.
 constexpr UINT WM_NAVIGATE_TO = WM_APP + 0x10;
+
+// Leaves `address` (ANSI code page) for the window `panel` and posts it
+// WM_NAVIGATE_TO. False, with nothing left behind, when the window is gone.
+bool HandOverPageAddress(HWND panel, const std::string& address);
+// The addresses left for `panel`, oldest first; called by the panel on its
+// own thread when WM_NAVIGATE_TO arrives.
+std::vector<std::string> TakePageAddresses(HWND panel);
+// Forgets what is left for `panel` (the window is being destroyed).
+void DropPageAddresses(HWND panel);
 
 struct AccountInfoTargets {
     RequestValues values;
     HWND launcher = nullptr;      // holds the name label, control 1003
     HWND serverList = nullptr;    // the server-list panel's combo box (control 1008)
-    HWND webPagePanel = nullptr;  // receives WM_NAVIGATE_TO
+    HWND webPagePanel = nullptr;  // gets the page address (HandOverPageAddress)
+    DownloadLimits limits;        // of each of the three downloads
 };
 
 constexpr int kNameLabelId = 1003;
@@ -46,7 +58,12 @@ bool startAccountInfoWorker(const AccountInfoTargets& targets);
 //      which is then shown;
 //   5: the last "data"/"allserver" element's "server_name" becomes the first
 //      entry of `serverList` and is selected;
-//   2: "data"/"gsurl" is posted to `webPagePanel` as WM_NAVIGATE_TO.
-// A request whose download fails or whose reply does not parse changes
-// nothing; a reply that parses but lacks the value hands on an empty text.
+//   2: "data"/"gsurl" is handed over to `webPagePanel` when it is empty or a
+//      web address (isWebAddress); any other address counts as a failed
+//      request.
+// A request whose download fails (or passes the download's limits) or whose
+// reply does not parse changes nothing; a reply that parses but lacks the
+// value hands on an empty text. Nothing the service sends ends the thread
+// early: a request that fails in any other way (out of memory) also changes
+// nothing, and the next request still runs.
 DWORD WINAPI AccountInfoThread(LPVOID heapTargets);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "framework/barrier_win.h"
 #include "service/net_library_win.h"
 #include "service/text_convert_win.h"
 
@@ -69,8 +70,11 @@ STDMETHODIMP CBindStatusCallback::OnProgress(ULONG, ULONG, ULONG statusCode,
     // A redirect goes to another address: make sure that one is fetched
     // fresh as well.
     if (statusCode == BINDSTATUS_REDIRECTING && statusText && *statusText) {
-        redirects_.emplace_back(statusText);
         if (bindFlags_ & BINDF_GETNEWESTVERSION) forgetCachedCopy(statusText);
+        tarvo::comBarrier([&] {
+            redirects_.emplace_back(statusText);
+            return S_OK;
+        });
     }
     return S_OK;
 }
@@ -110,19 +114,21 @@ STDMETHODIMP CBindStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWORD,
     *additionalHeaders = nullptr;
     if (additionalHeaders_.empty()) return S_OK;
 
-    std::wstring text;
-    for (const auto& header : additionalHeaders_) {
-        text += header.first;
-        text += L": ";
-        text += header.second;
-        text += L"\r\n";
-    }
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    auto* block = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-    if (!block) return E_OUTOFMEMORY;
-    std::memcpy(block, text.c_str(), bytes);
-    *additionalHeaders = block;
-    return S_OK;
+    return tarvo::comBarrier([&] {
+        std::wstring text;
+        for (const auto& header : additionalHeaders_) {
+            text += header.first;
+            text += L": ";
+            text += header.second;
+            text += L"\r\n";
+        }
+        const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+        auto* block = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+        if (!block) return E_OUTOFMEMORY;
+        std::memcpy(block, text.c_str(), bytes);
+        *additionalHeaders = block;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CBindStatusCallback::OnResponse(DWORD, LPCWSTR, LPCWSTR, LPWSTR*) {
@@ -137,58 +143,103 @@ void CBindStatusCallback::setAdditionalHeader(const std::wstring& name,
 // ---------------------------------------------------------------------------
 // CDownloadCallback
 
+void CDownloadCallback::abortBinding(DownloadOutcome reason) {
+    if (abortRequested()) return;
+    abortReason_ = reason == DownloadOutcome::received ? DownloadOutcome::failed : reason;
+    // The loader may report the stop from inside Abort: keep the binding
+    // alive until Abort has returned.
+    if (IBinding* binding = binding_) {
+        binding->AddRef();
+        binding->Abort();
+        binding->Release();
+    }
+}
+
+STDMETHODIMP CDownloadCallback::OnStartBinding(DWORD reserved, IBinding* binding) {
+    const HRESULT result = CBindStatusCallback::OnStartBinding(reserved, binding);
+    if (abortRequested() && binding_) binding_->Abort();
+    return result;
+}
+
 STDMETHODIMP CDownloadCallback::OnDataAvailable(DWORD, DWORD size, FORMATETC*,
                                                 STGMEDIUM* medium) {
-    if (size == 0) return S_OK;
+    if (size == 0 || abortRequested()) return S_OK;
     if (!medium || medium->tymed != TYMED_ISTREAM || !medium->pstm) return S_OK;
 
-    IStream* stream = medium->pstm;
-    char chunk[1024];
-    for (;;) {
-        ULONG read = 0;
-        const HRESULT hr = stream->Read(chunk, sizeof chunk, &read);
-        if (read > sizeof chunk) read = 0;  // never trust an impossible count
-        if (read > 0) reply_.append(chunk, read);
-        if (hr != S_OK || read == 0) break;
-    }
+    const HRESULT result = tarvo::comBarrier([&] {
+        IStream* stream = medium->pstm;
+        char chunk[1024];
+        for (;;) {
+            // A stream that always has a little more must still end on time.
+            if (pastTimeLimit()) {
+                abortBinding(DownloadOutcome::timedOut);
+                break;
+            }
+            ULONG read = 0;
+            const HRESULT hr = stream->Read(chunk, sizeof chunk, &read);
+            if (read > sizeof chunk) read = 0;  // never trust an impossible count
+            if (read > limits_.maxBytes - std::min(limits_.maxBytes, reply_.size())) {
+                abortBinding(DownloadOutcome::tooLarge);
+                break;
+            }
+            if (read > 0) reply_.append(chunk, read);
+            if (hr != S_OK || read == 0) break;
+        }
+        return S_OK;
+    });
+    // Whatever went wrong, the reply is not whole: the download fails.
+    if (FAILED(result)) abortBinding(DownloadOutcome::failed);
     return S_OK;
 }
 
 namespace {
 
-// The body length that the reply's headers announce, or -1: none, or the
-// body is content-encoded (the announced length is then not what arrives).
-long long announcedBodyLength(IBinding* binding) {
-    if (!binding) return -1;
+// What the reply's headers say about its body's length.
+struct AnnouncedLength {
+    long long contentLength = -1;  // Content-Length, or -1 when there is none
+    bool encoded = false;          // the body is content-encoded (compressed)
+};
+
+AnnouncedLength readAnnouncedLength(IBinding* binding) {
+    AnnouncedLength announced;
+    if (!binding) return announced;
     IWinInetHttpInfo* info = nullptr;
     if (FAILED(binding->QueryInterface(IID_IWinInetHttpInfo, reinterpret_cast<void**>(&info))) ||
         !info)
-        return -1;
+        return announced;
 
-    long long length = -1;
     char text[64] = {};
     DWORD size = sizeof text - 1;
     if (info->QueryInfo(HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr, nullptr) == S_OK) {
         text[std::min<DWORD>(size, sizeof text - 1)] = '\0';
         char* end = nullptr;
-        const long long value = std::strtoll(text, &end, 10);
-        if (end != text && *end == '\0' && value >= 0) length = value;
+        const long long value = std::strtoll(text, &end, 10);  // LLONG_MAX when too long
+        if (end != text && *end == '\0' && value >= 0) announced.contentLength = value;
     }
     char encoding[64] = {};
     size = sizeof encoding - 1;
     if (info->QueryInfo(HTTP_QUERY_CONTENT_ENCODING, encoding, &size, nullptr, nullptr) == S_OK) {
         encoding[std::min<DWORD>(size, sizeof encoding - 1)] = '\0';
-        if (encoding[0] != '\0' && lstrcmpiA(encoding, "identity") != 0) length = -1;
+        announced.encoded = encoding[0] != '\0' && lstrcmpiA(encoding, "identity") != 0;
     }
     info->Release();
-    return length;
+    return announced;
 }
 
 }  // namespace
 
 STDMETHODIMP CDownloadCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
                                            LPCWSTR statusText) {
-    if (statusCode == BINDSTATUS_BEGINDOWNLOADDATA) announcedLength_ = announcedBodyLength(binding_);
+    if (statusCode == BINDSTATUS_BEGINDOWNLOADDATA) {
+        const AnnouncedLength announced = readAnnouncedLength(binding_);
+        // The length of an encoded body is not what arrives once decoded.
+        announcedLength_ = announced.encoded ? -1 : announced.contentLength;
+        if (announced.contentLength >= 0 &&
+            static_cast<unsigned long long>(announced.contentLength) > limits_.maxBytes) {
+            abortBinding(DownloadOutcome::tooLarge);
+        }
+    }
+    if (pastTimeLimit()) abortBinding(DownloadOutcome::timedOut);
     return CBindStatusCallback::OnProgress(progress, progressMax, statusCode, statusText);
 }
 
@@ -209,31 +260,37 @@ void releaseAndClear(T*& object) {
 }
 
 // Dispatches this thread's messages until the callback reports the stop of
-// the binding. At the time limit the binding is aborted; if the loader does
-// not report the stop within a grace period after that, gives up. Returns
-// false when the limit was reached. A WM_QUIT taken from the queue on the
-// way is put back afterwards.
-bool pumpUntilStopped(CBindStatusCallback& callback, DWORD timeLimitMs) {
-    const DWORD start = GetTickCount();
-    bool aborted = false;
+// the binding. At the time limit the binding is aborted. Once aborted (by
+// the time limit or by the callback itself), if the loader does not report
+// the stop within a grace period, gives up. A WM_QUIT taken from the queue
+// on the way is put back afterwards.
+void pumpUntilStopped(CDownloadCallback& callback, const DownloadLimits& limits, DWORD start) {
     bool sawQuit = false;
     WPARAM quitCode = 0;
+    bool graceStarted = false;
+    DWORD graceStart = 0;
 
     while (!callback.bindingStopped()) {
-        const DWORD elapsed = GetTickCount() - start;
-        const DWORD limit = !aborted ? timeLimitMs
-                            : timeLimitMs > MAXDWORD - kAbortGraceMs ? MAXDWORD
-                                                                     : timeLimitMs + kAbortGraceMs;
-        if (elapsed >= limit) {
-            if (aborted) break;
-            aborted = true;
-            if (IBinding* binding = callback.binding()) binding->Abort();
-            continue;
+        const DWORD now = GetTickCount();
+        if (!callback.abortRequested() && now - start >= limits.timeMs)
+            callback.abortBinding(DownloadOutcome::timedOut);
+        if (callback.abortRequested() && !graceStarted) {
+            graceStarted = true;
+            graceStart = now;
         }
-        MsgWaitForMultipleObjectsEx(0, nullptr, limit - elapsed, QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        if (callback.bindingStopped()) break;
+
+        DWORD wait = 0;
+        if (graceStarted) {
+            const DWORD waited = now - graceStart;
+            if (waited >= kAbortGraceMs) break;
+            wait = kAbortGraceMs - waited;
+        } else {
+            wait = limits.timeMs - (now - start);
+        }
+        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (!callback.bindingStopped() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
                 sawQuit = true;
                 quitCode = msg.wParam;
@@ -244,17 +301,16 @@ bool pumpUntilStopped(CBindStatusCallback& callback, DWORD timeLimitMs) {
         }
     }
     if (sawQuit) PostQuitMessage(static_cast<int>(quitCode));
-    return !aborted;
 }
 
 // Binds `address` to a stream with `callback` and waits until the binding
 // has ended: creates the URL moniker and an asynchronous bind context that
 // carries the callback, asks the moniker for the stream, then pumps messages
 // until the callback has seen the stop. Returns a failure code when the
-// binding could not start or reached the time limit; `stillRunning` tells
-// whether the loader may still call the callback afterwards.
-HRESULT bindAndWait(const std::string& address, CBindStatusCallback& callback,
-                    DWORD timeLimitMs, bool& stillRunning) {
+// binding could not start; `stillRunning` tells whether the loader may still
+// call the callback afterwards.
+HRESULT bindAndWait(const std::string& address, CDownloadCallback& callback,
+                    const DownloadLimits& limits, DWORD start, bool& stillRunning) {
     stillRunning = false;
     const std::wstring url = AnsiToWide(address);
     IMoniker* moniker = nullptr;
@@ -269,7 +325,7 @@ HRESULT bindAndWait(const std::string& address, CBindStatusCallback& callback,
         hr = moniker->BindToStorage(context, nullptr, IID_IStream,
                                     reinterpret_cast<void**>(&stream));
         if (SUCCEEDED(hr)) {
-            if (!pumpUntilStopped(callback, timeLimitMs)) hr = E_ABORT;
+            pumpUntilStopped(callback, limits, start);
             stillRunning = !callback.bindingStopped();
         }
     }
@@ -283,37 +339,64 @@ HRESULT bindAndWait(const std::string& address, CBindStatusCallback& callback,
 
 }  // namespace
 
-bool DownloadUrlBytes(const std::string& address, std::string& bytes, DWORD timeLimitMs) {
-    bytes.clear();
+namespace {
 
+DownloadOutcome download(const std::string& address, std::string& bytes,
+                         const DownloadLimits& limits) {
     // The callback lives on the heap so that, should the loader never report
     // the stop of an aborted binding, it can be left to the loader instead
     // of being destroyed under it.
-    auto callback = std::make_unique<CDownloadCallback>();
+    const DWORD start = GetTickCount();
+    auto callback = std::make_unique<CDownloadCallback>(limits, start);
 
     forgetCachedCopy(address.c_str());  // may not be cached: result not needed
 
     bool stillRunning = false;
-    const HRESULT hr = bindAndWait(address, *callback, timeLimitMs, stillRunning);
+    const HRESULT hr = bindAndWait(address, *callback, limits, start, stillRunning);
     if (stillRunning) {
+        const DownloadOutcome reason = callback->abortReason();
         callback.release();  // still in the loader's hands
-        return false;
+        return reason == DownloadOutcome::received ? DownloadOutcome::failed : reason;
     }
 
     // Some loaders write the reply into the cache despite the bind flags.
     forgetCachedCopy(address.c_str());
     for (const auto& target : callback->redirects()) forgetCachedCopy(target.c_str());
 
-    if (FAILED(hr) || FAILED(callback->bindingResult()) || callback->replyCutShort()) return false;
-
+    if (callback->abortRequested()) return callback->abortReason();
+    if (FAILED(hr) || FAILED(callback->bindingResult()) || callback->replyCutShort())
+        return DownloadOutcome::failed;
     bytes = callback->replyBytes();
-    return true;
+    return DownloadOutcome::received;
+}
+
+}  // namespace
+
+bool DownloadUrlBytes(const std::string& address, std::string& bytes,
+                      const DownloadLimits& limits, DownloadOutcome* outcome) {
+    bytes.clear();
+    DownloadOutcome result = DownloadOutcome::failed;
+    try {
+        result = download(address, bytes, limits);
+    } catch (...) {
+        // Out of memory on the way (the reply itself is limited): a failed
+        // download.
+        result = DownloadOutcome::failed;
+    }
+    if (result != DownloadOutcome::received) bytes.clear();
+    if (outcome) *outcome = result;
+    return result == DownloadOutcome::received;
 }
 
 bool DownloadUrl(const std::string& address, std::string& reply) {
     reply.clear();
     std::string bytes;
     if (!DownloadUrlBytes(address, bytes)) return false;
-    reply = Utf8ToAnsi(bytes, 65001);
+    try {
+        reply = Utf8ToAnsi(bytes, 65001);
+    } catch (...) {
+        reply.clear();
+        return false;
+    }
     return true;
 }

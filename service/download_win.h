@@ -7,18 +7,39 @@
 //
 // A download lasts at most its time limit (60 s unless the caller passes
 // another): then the binding is aborted and the download fails, so a service
-// that accepts the connection but never answers cannot block the caller
-// forever. The loader gets 5 s more to confirm the abort; should it never do
-// so, the callback is left to it (a small leak) rather than destroyed under
-// it.
+// that accepts the connection but never answers, or answers one byte at a
+// time, cannot block the caller forever. A reply body may be at most 1 MiB
+// (the real replies are a few hundred bytes): a longer body, a longer
+// announced length, or a compressed body that inflates past it aborts the
+// binding as well. The loader gets 5 s more to confirm an abort; should it
+// never do so, the callback is left to it (a small leak) rather than
+// destroyed under it.
 #pragma once
 
 #include <windows.h>
 #include <urlmon.h>
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
+
+constexpr DWORD kDownloadTimeLimitMs = 60000;
+constexpr std::size_t kReplyLimitBytes = 1024 * 1024;
+
+// What a download may take.
+struct DownloadLimits {
+    DWORD timeMs = kDownloadTimeLimitMs;
+    std::size_t maxBytes = kReplyLimitBytes;
+};
+
+// How a download ended.
+enum class DownloadOutcome {
+    received,   // the whole reply arrived
+    failed,     // the loader failed, or the reply was cut short
+    tooLarge,   // the reply is (or announced itself) longer than allowed
+    timedOut,   // the time limit was reached
+};
 
 // The download callback: an IBindStatusCallback that is also the binding's
 // IHttpNegotiate. The URL loader only borrows it: AddRef and Release always
@@ -83,23 +104,42 @@ protected:
     std::vector<std::wstring> redirects_;
 };
 
-// The callback of one download: collects the reply bytes in arrival order.
+// The callback of one download: collects the reply bytes in arrival order,
+// within the download's limits.
 class CDownloadCallback : public CBindStatusCallback {
 public:
+    CDownloadCallback() = default;
+    // Limits counted from `startTick` (GetTickCount).
+    CDownloadCallback(const DownloadLimits& limits, DWORD startTick)
+        : limits_(limits), startTick_(startTick) {}
+
     // Reads everything the stream has for now, in chunks of at most 1024
     // bytes, until the stream reports that it has no more (S_FALSE,
     // E_PENDING, a failure or zero bytes). The notification's size is not
     // used as a count, so it may be the total since the binding started or
-    // the amount newly available.
+    // the amount newly available. A reply that would grow past the byte
+    // limit, or a read past the time limit, aborts the binding.
     STDMETHODIMP OnDataAvailable(DWORD flags, DWORD size, FORMATETC* format,
                                  STGMEDIUM* medium) override;
 
     // As the base; besides, once the reply's data begins, notes the length
     // that the reply's headers announce (Content-Length, when the body is
     // not content-encoded), so that a reply cut short can be told apart from
-    // a whole one.
+    // a whole one. A Content-Length above the byte limit aborts the binding,
+    // whatever the encoding.
     STDMETHODIMP OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
                             LPCWSTR statusText) override;
+
+    // As the base; an abort asked for before the binding started is carried
+    // out as soon as it starts.
+    STDMETHODIMP OnStartBinding(DWORD reserved, IBinding* binding) override;
+
+    // Asks the loader to end the binding, once; the download then counts as
+    // failed for `reason` (tooLarge, timedOut or failed).
+    void abortBinding(DownloadOutcome reason);
+    bool abortRequested() const { return abortReason_ != DownloadOutcome::received; }
+    // Why the binding was aborted; `received` when it was not.
+    DownloadOutcome abortReason() const { return abortReason_; }
 
     const std::string& replyBytes() const { return reply_; }
 
@@ -113,11 +153,14 @@ public:
     }
 
 private:
+    bool pastTimeLimit() const { return GetTickCount() - startTick_ >= limits_.timeMs; }
+
+    DownloadLimits limits_;
+    DWORD startTick_ = GetTickCount();
+    DownloadOutcome abortReason_ = DownloadOutcome::received;
     std::string reply_;
     long long announcedLength_ = -1;
 };
-
-constexpr DWORD kDownloadTimeLimitMs = 60000;
 
 // Fetches `address` (ANSI code page) with a GET request, always fresh from
 // the server (the cache entry is removed first and nothing is written to the
@@ -125,11 +168,12 @@ constexpr DWORD kDownloadTimeLimitMs = 60000;
 // address and of any redirect target are removed again afterwards). On
 // success returns true with the reply body's bytes exactly as received
 // (whatever the HTTP status, when the loader delivers the body). Returns
-// false with `bytes` empty when the binding fails, reaches the time limit,
+// false with `bytes` empty when the binding fails, passes one of the limits,
 // or delivers fewer bytes than the reply's Content-Length announced (the
-// connection was closed part-way).
+// connection was closed part-way). `outcome`, when given, tells which.
 bool DownloadUrlBytes(const std::string& address, std::string& bytes,
-                      DWORD timeLimitMs = kDownloadTimeLimitMs);
+                      const DownloadLimits& limits = DownloadLimits(),
+                      DownloadOutcome* outcome = nullptr);
 
 // As DownloadUrlBytes, with the body converted from UTF-8 to the ANSI code
 // page (and so cut at its first zero byte).

@@ -35,8 +35,21 @@ Config (JSON, every member optional):
                    (first half of the body only, with a matching length) |
                    "http500" (the reply body with status 500) | "redirect"
                    (302 to /__redirected<path>?<query>, which answers normally)
+                   Hostile replies, for the launcher's limits:
+                   "flood" (a body of flood_bytes, default 100 MiB, announced
+                   and sent as fast as the client takes it) | "huge_length"
+                   (a Content-Length of announced_bytes, default 2 GiB, then
+                   filler for as long as the client reads) | "trickle" (no
+                   Content-Length, then one byte every trickle_ms, default
+                   250, for trickle_max_s, default 600) | "gzip_bomb" (a gzip
+                   body, Content-Encoding gzip, that inflates to bomb_bytes,
+                   default 500 MiB, of spaces; about 0.5 MB on the wire)
   per_type         {"1": {"status":..., "delay_ms":..., "behaviour":...,
                    "encoding":...}}: overrides for one request type
+  path_options     {"/flood/": {"behaviour": "flood", "per_type": {...}}}:
+                   options (and per-type overrides) for requests whose path
+                   starts with the key; they come before the ones above, and
+                   the longest matching key wins
   pages            {"/page.html": "<html>..."}: literal bodies for paths
                    (served as text/html, no signature needed)
 
@@ -51,6 +64,7 @@ once the service listens. SIGTERM and SIGINT stop it cleanly (exit code 0).
 
 import argparse
 import hashlib
+import http.client
 import json
 import os
 import re
@@ -62,6 +76,7 @@ import tempfile
 import threading
 import time
 import urllib.request
+import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 DEFAULT_SIGN_KEY = "tarvo-test-key"
@@ -127,10 +142,22 @@ class Service:
         self.log_lock = threading.Lock()
         self.log_file = open(log_path, "a", encoding="utf-8") if log_path else None
         self.port = 0
+        self.bomb_lock = threading.Lock()
+        self.bombs = {}
 
-    def option(self, type_text, name, default):
-        per_type = self.config.get("per_type", {}).get(type_text, {})
-        return per_type.get(name, self.config.get(name, default))
+    def option(self, type_text, name, default, path=""):
+        """The option for a request: the longest matching path_options entry
+        (its per_type first), then per_type, then the top level."""
+        layers = []
+        prefixes = [p for p in self.config.get("path_options", {}) if path.startswith(p)]
+        if prefixes:
+            chosen = self.config["path_options"][max(prefixes, key=len)]
+            layers += [chosen.get("per_type", {}).get(type_text, {}), chosen]
+        layers += [self.config.get("per_type", {}).get(type_text, {}), self.config]
+        for layer in layers:
+            if name in layer:
+                return layer[name]
+        return default
 
     def text(self, raw):
         return raw.decode(self.codepage, errors="replace")
@@ -142,6 +169,21 @@ class Service:
         with self.log_lock:
             self.log_file.write(line + "\n")
             self.log_file.flush()
+
+    def gzip_bomb(self, size):
+        """A gzip body that inflates to `size` spaces; made once per size."""
+        with self.bomb_lock:
+            if size not in self.bombs:
+                packer = zlib.compressobj(9, zlib.DEFLATED, 31)
+                block = b" " * (1 << 20)
+                parts = []
+                left = size
+                while left > 0:
+                    parts.append(packer.compress(block[: min(left, len(block))]))
+                    left -= len(block)
+                parts.append(packer.flush())
+                self.bombs[size] = b"".join(parts)
+            return self.bombs[size]
 
     def body_of(self, reply, encoding):
         if isinstance(reply, str):
@@ -187,9 +229,12 @@ class Handler(BaseHTTPRequestHandler):
 
         sign_ok = b"sign" in params and params[b"sign"] == expected_sign(params, svc.sign_key).encode("ascii")
         record["sign_ok"] = sign_ok
-        time.sleep(max(0, svc.option(type_text, "delay_ms", 0)) / 1000.0)
+        def option(name, default):
+            return svc.option(type_text, name, default, path)
 
-        behaviour = svc.option(type_text, "behaviour", "normal")
+        time.sleep(max(0, option("delay_ms", 0)) / 1000.0)
+
+        behaviour = option("behaviour", "normal")
         redirected = path.startswith(REDIRECT_PREFIX)
         if behaviour == "redirect" and not redirected:
             host = self.headers.get("Host") or "127.0.0.1:%d" % svc.port
@@ -212,10 +257,13 @@ class Handler(BaseHTTPRequestHandler):
             self.answer(record, 404, b'{"code":404,"msg":"unknown type"}')
             return
 
-        encoding = svc.option(type_text, "encoding", "escaped")
-        status = int(svc.option(type_text, "status", 200))
+        encoding = option("encoding", "escaped")
+        status = int(option("status", 200))
+        if behaviour in ("flood", "huge_length", "trickle", "gzip_bomb"):
+            self.hostile(record, behaviour, option)
+            return
         if behaviour == "huge" and isinstance(reply, dict):
-            padded = {"padding": "x" * int(svc.option(type_text, "huge_bytes", 4 << 20))}
+            padded = {"padding": "x" * int(option("huge_bytes", 4 << 20))}
             padded.update(reply)
             reply = padded
         body = svc.body_of(reply, encoding)
@@ -240,6 +288,52 @@ class Handler(BaseHTTPRequestHandler):
                 pass
             return
         self.answer(record, status, body)
+
+    def hostile(self, record, behaviour, option):
+        """Replies that no launcher should take in whole: far too long, far
+        too slow, or small on the wire and huge once inflated. Sending stops
+        quietly when the client gives up."""
+        svc = self.server.service
+        record["status"] = 200
+        record["hostile"] = behaviour
+        svc.log(record)
+        self.send_response(200)
+        self.send_header("Content-Type", "application/json; charset=utf-8")
+        self.send_header("Cache-Control", "no-cache, no-store")
+        self.close_connection = True
+        try:
+            if behaviour == "gzip_bomb":
+                body = svc.gzip_bomb(int(option("bomb_bytes", 500 << 20)))
+                self.send_header("Content-Encoding", "gzip")
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+            elif behaviour == "trickle":
+                self.end_headers()
+                self.wfile.write(b"{")
+                self.wfile.flush()
+                period = max(1, int(option("trickle_ms", 250))) / 1000.0
+                deadline = time.time() + float(option("trickle_max_s", 600))
+                while time.time() < deadline:
+                    time.sleep(period)
+                    self.wfile.write(b" ")
+                    self.wfile.flush()
+            else:
+                if behaviour == "flood":
+                    length = int(option("flood_bytes", 100 << 20))
+                else:
+                    length = int(option("announced_bytes", 2 << 30))
+                self.send_header("Content-Length", str(length))
+                self.end_headers()
+                filler = b" " * (64 << 10)
+                left = length
+                while left > 0:
+                    chunk = filler[: min(left, len(filler))]
+                    self.wfile.write(chunk)
+                    left -= len(chunk)
+            self.wfile.flush()
+        except (BrokenPipeError, ConnectionResetError, ConnectionAbortedError, socket.timeout):
+            pass
 
     def answer(self, record, status, body, content_type="application/json; charset=utf-8"):
         record["status"] = status
@@ -291,13 +385,85 @@ def serve(args):
     return 0
 
 
+SELF_TEST_CONFIG = {
+    "path_options": {
+        "/flood/": {"behaviour": "flood", "flood_bytes": 3 << 20},
+        "/huge/": {"behaviour": "huge_length"},
+        "/trickle/": {"behaviour": "trickle", "trickle_ms": 20},
+        "/bomb/": {"behaviour": "gzip_bomb", "bomb_bytes": 64 << 20},
+        "/bomb/big/": {"behaviour": "normal"},
+        "/mixed/": {"per_type": {"1": {"behaviour": "trickle"}}},
+    },
+}
+
+
+def check_hostile_modes(port):
+    """Each hostile mode, read the way a careful client would: a little of
+    it, then the connection is dropped."""
+
+    def open_reply(path, type_text="1"):
+        values = ["plat", "gk", "s7", type_text]
+        sign = md5_hex("".join(values).encode() + b"#" + DEFAULT_SIGN_KEY.encode())
+        conn = http.client.HTTPConnection("127.0.0.1", port, timeout=10)
+        conn.request("GET", "%s?platform=plat&gkey=gk&skey=s7&type=%s&sign=%s" % (path, type_text, sign))
+        return conn, conn.getresponse()
+
+    conn, r = open_reply("/flood/pick")
+    assert r.status == 200 and r.getheader("Content-Length") == str(3 << 20)
+    got = 0
+    while True:
+        chunk = r.read(1 << 16)
+        if not chunk:
+            break
+        got += len(chunk)
+    assert got == 3 << 20, got
+    conn.close()
+
+    conn, r = open_reply("/huge/pick")
+    assert r.getheader("Content-Length") == str(2 << 30)
+    assert len(r.read(1 << 20)) == 1 << 20
+    conn.close()
+
+    conn, r = open_reply("/trickle/pick")
+    assert r.getheader("Content-Length") is None
+    start = time.time()
+    assert r.read(1) == b"{" and r.read(5) == b"     "
+    assert time.time() - start >= 0.08, "trickled too fast"
+    conn.close()
+
+    conn, r = open_reply("/bomb/pick")
+    assert r.getheader("Content-Encoding") == "gzip"
+    body = r.read()
+    assert len(body) < 1 << 20, len(body)
+    inflated, unpacker = 0, zlib.decompressobj(31)
+    while body:
+        inflated += len(unpacker.decompress(body, 1 << 20))
+        body = unpacker.unconsumed_tail
+    assert inflated == 64 << 20, inflated
+    conn.close()
+
+    # The longest prefix wins; per_type inside a path entry picks one type.
+    for path, type_text in (("/bomb/big/pick", "1"), ("/mixed/pick", "5")):
+        conn, r = open_reply(path, type_text)
+        assert r.getheader("Content-Encoding") is None and r.getheader("Content-Length") is not None
+        json.loads(r.read().decode("utf-8"))
+        conn.close()
+    conn, r = open_reply("/mixed/pick", "1")
+    assert r.getheader("Content-Length") is None
+    conn.close()
+
+
 def self_test():
     """Runs the service as a child on a free port and checks three signed
-    requests, a badly signed one, the log and a clean SIGTERM stop."""
+    requests, a badly signed one, the log, the hostile modes and a clean
+    SIGTERM stop."""
     with tempfile.TemporaryDirectory() as tmp:
         ready, log = os.path.join(tmp, "ready"), os.path.join(tmp, "log.jsonl")
+        config = os.path.join(tmp, "config.json")
+        with open(config, "w", encoding="utf-8") as f:
+            json.dump(SELF_TEST_CONFIG, f)
         child = subprocess.Popen([sys.executable, os.path.abspath(__file__), "--port", "0",
-                                  "--log", log, "--ready-file", ready])
+                                  "--log", log, "--ready-file", ready, "--config", config])
         try:
             deadline = time.time() + 10
             while not os.path.exists(ready):
@@ -321,6 +487,11 @@ def self_test():
             assert [(r["type"], r["sign_ok"]) for r in records] == [
                 ("1", True), ("5", True), ("2", True), ("1", False)], records
             assert records[0]["query"].startswith("platform=plat&gkey=gk&skey=s7&type=1&sign=")
+
+            check_hostile_modes(port)
+            records = [json.loads(line) for line in open(log, encoding="utf-8")]
+            assert [r.get("hostile") for r in records[4:]] == [
+                "flood", "huge_length", "trickle", "gzip_bomb", None, None, "trickle"], records[4:]
         finally:
             child.send_signal(signal.SIGTERM)
             code = child.wait(timeout=10)

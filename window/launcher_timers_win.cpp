@@ -69,6 +69,9 @@ LRESULT CLauncherDlg::OnGameReady() {
 }
 
 LRESULT CLauncherDlg::OnGameWindow(HWND gameWindow) {
+    // Only a window that exists is watched: a null or stale handle (which any
+    // program could post) would make the next watchdog tick quit the launcher.
+    if (!gameWindow || !::IsWindow(gameWindow)) return 0;
     gameClientWindow = gameWindow;
     ::SetFocus(gameWindow);
     return 0;

@@ -26,6 +26,12 @@ HttpReply HttpReply::redirect(const std::string& location, int code) {
                       "Location: " + location + "\r\n", "text/plain");
 }
 
+HttpReply HttpReply::head(const std::string& headers) {
+    HttpReply reply;
+    reply.bytes = "HTTP/1.1 200 OK\r\n" + headers + "Connection: close\r\n\r\n";
+    return reply;
+}
+
 HttpReply HttpReply::raw(const std::string& bytes) {
     HttpReply reply;
     reply.bytes = bytes;
@@ -133,6 +139,19 @@ HttpReply TestHttpServer::replyFor(const HttpRequestSeen& request) {
     return HttpReply::withStatus(404, "Not Found", "not found", std::string(), "text/plain");
 }
 
+void TestHttpServer::sendFiller(SOCKET connection, const HttpReply& reply) {
+    const std::size_t pieceSize = std::max<std::size_t>(1, std::min<std::size_t>(reply.fillerPiece, 64 * 1024));
+    const std::string piece(pieceSize, ' ');
+    std::size_t left = reply.fillerBytes;
+    while (left > 0 && !stopping_) {
+        const std::size_t count = std::min(left, piece.size());
+        const int done = send(connection, piece.data(), static_cast<int>(count), 0);
+        if (done <= 0) return;  // the client hung up
+        if (reply.fillerBytes != HttpReply::kEndless) left -= static_cast<std::size_t>(done);
+        if (reply.fillerPauseMs > 0 && !sleepUnlessStopping(reply.fillerPauseMs)) return;
+    }
+}
+
 void TestHttpServer::serve(SOCKET connection) {
     // Read the request head (a GET has no body).
     std::string received;
@@ -176,12 +195,17 @@ void TestHttpServer::serve(SOCKET connection) {
         if (reply.delayMs <= 0 || sleepUnlessStopping(reply.delayMs)) {
             const std::size_t total = std::min(reply.bytes.size(), reply.cutAfter);
             std::size_t sent = 0;
+            bool open = true;
             while (sent < total && !stopping_) {
                 const int count = static_cast<int>(std::min<std::size_t>(total - sent, 64 * 1024));
                 const int done = send(connection, reply.bytes.data() + sent, count, 0);
-                if (done <= 0) break;
+                if (done <= 0) {
+                    open = false;
+                    break;
+                }
                 sent += static_cast<std::size_t>(done);
             }
+            if (open && sent == reply.bytes.size()) sendFiller(connection, reply);
         }
     }
 

@@ -31,6 +31,14 @@ struct HttpReply {
     std::string bytes;
     int delayMs = 0;                       // wait this long before sending
     std::size_t cutAfter = std::string::npos;  // close after this many bytes
+    // Sent after `bytes` (and not counted by cutAfter): `fillerBytes` spaces
+    // in pieces of `fillerPiece` bytes, `fillerPauseMs` apart. The filler
+    // ends early when the client hangs up or the server stops; kEndless
+    // never ends by itself.
+    static constexpr std::size_t kEndless = std::string::npos;
+    std::size_t fillerBytes = 0;
+    std::size_t fillerPiece = 64 * 1024;
+    int fillerPauseMs = 0;
 
     // A complete reply with Content-Length and "Connection: close".
     // `extraHeaders` are whole lines, each ending with CR LF.
@@ -43,6 +51,18 @@ struct HttpReply {
 
     HttpReply& delayed(int ms) { delayMs = ms; return *this; }
     HttpReply& cutAt(std::size_t count) { cutAfter = count; return *this; }
+    HttpReply& followedBy(std::size_t count, std::size_t piece = 64 * 1024, int pauseMs = 0) {
+        fillerBytes = count;
+        fillerPiece = piece;
+        fillerPauseMs = pauseMs;
+        return *this;
+    }
+
+    // The head of a reply whose body is yet to come: the status line, the
+    // given header lines (each ending with CR LF), "Connection: close" and
+    // the blank line; nothing says how long the body is unless the headers
+    // do. Add the body to `bytes` or send it as filler.
+    static HttpReply head(const std::string& headers);
 };
 
 class TestHttpServer {
@@ -74,6 +94,7 @@ public:
 private:
     void acceptLoop();
     void serve(SOCKET connection);
+    void sendFiller(SOCKET connection, const HttpReply& reply);
     HttpReply replyFor(const HttpRequestSeen& request);
     bool sleepUnlessStopping(int ms) const;
 

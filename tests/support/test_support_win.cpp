@@ -1,5 +1,7 @@
 #include "test_support_win.h"
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -385,6 +387,35 @@ std::vector<HWND> topLevelWindows(DWORD pid) {
     ProcessWindows ctx{pid, {}};
     EnumWindows(collectProcessWindow, reinterpret_cast<LPARAM>(&ctx));
     return ctx.found;
+}
+
+std::size_t privateBytes(HANDLE process) {
+    // Looked up at run time: the kernel's copy needs no import library.
+    using MemoryInfo = BOOL(WINAPI*)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
+    static const auto memoryInfo = reinterpret_cast<MemoryInfo>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo")));
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    if (!memoryInfo ||
+        !memoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory)))
+        return 0;
+    return memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
+}
+
+namespace {
+BOOL CALLBACK collectChild(HWND hwnd, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+    return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> allWindows(DWORD pid) {
+    std::vector<HWND> windows;
+    for (HWND top : topLevelWindows(pid)) {
+        windows.push_back(top);
+        EnumChildWindows(top, collectChild, reinterpret_cast<LPARAM>(&windows));
+    }
+    return windows;
 }
 
 std::string windowClass(HWND hwnd) {

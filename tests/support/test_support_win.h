@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -185,6 +186,10 @@ private:
     std::string error_;
 };
 
+// The private memory of a process in bytes (under Wine, which leaves the
+// private usage at 0, its page-file usage); 0 when it cannot be read.
+std::size_t privateBytes(HANDLE process);
+
 // ---------------------------------------------------------------------------
 // Waiting and windows
 // ---------------------------------------------------------------------------
@@ -200,6 +205,9 @@ void pumpMessages();
 
 // The top-level windows of a process, in z-order.
 std::vector<HWND> topLevelWindows(DWORD pid);
+// Every window of a process: each top-level window followed by all its
+// descendants.
+std::vector<HWND> allWindows(DWORD pid);
 
 // Class name and window text of a window.
 std::string windowClass(HWND hwnd);

@@ -30,10 +30,10 @@ const std::string kTianmenGbk = "\xCC\xEC\xC3\xC5";
 
 std::vector<std::string> g_navigations;
 
+// Stands in for the web page panel: takes what was handed over.
 LRESULT CALLBACK receiverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NAVIGATE_TO) {
-        std::unique_ptr<std::string> address(reinterpret_cast<std::string*>(lParam));
-        g_navigations.push_back(address ? *address : std::string("<null>"));
+        for (const std::string& address : TakePageAddresses(hwnd)) g_navigations.push_back(address);
         return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -360,4 +360,88 @@ TEST_F(AccountWorkerTest, FillServerListReplacesEntriesInPlace) {
             EXPECT_EQ(windowText(combo_), c.after[0]);
         }
     }
+}
+
+// Only a web page is handed to the panel; any other kind of address counts
+// as a failed request. An empty address still goes through.
+TEST_F(AccountWorkerTest, OnlyWebAddressesReachTheWebPagePanel) {
+    struct Case {
+        const char* gsurl;
+        bool handedOver;
+    };
+    const Case cases[] = {
+        {"http://web.example/p?a=1", true},
+        {"HTTPS://web.example/", true},
+        {"", true},
+        {"file:///C:/windows/win.ini", false},
+        {"\\\\host\\share\\page.html", false},
+        {"javascript:alert(1)", false},
+        {"res://shell32.dll/#2/#132", false},
+        {"mk:@MSITStore:C:\\x.chm::/a.htm", false},
+        {"about:blank", false},
+        {"C:\\page.html", false},
+        {"\\\\host\\share", false},
+        {"//web.example/", false},
+        {"http:/web.example", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.gsurl);
+        g_navigations.clear();
+        replies_[1] = HttpReply::withStatus(404, "Not Found", "");
+        replies_[5] = HttpReply::withStatus(404, "Not Found", "");
+        std::string escaped;  // as the contents of a JSON string
+        for (const char* p = c.gsurl; *p; ++p) escaped += *p == '\\' ? std::string("\\\\") : std::string(1, *p);
+        replies_[2] = HttpReply::ok("{\"data\":{\"gsurl\":\"" + escaped + "\"}}");
+        ASSERT_TRUE(runWorker(targets_));
+        if (c.handedOver) {
+            ASSERT_EQ(g_navigations.size(), 1u);
+            EXPECT_EQ(g_navigations[0], c.gsurl);
+        } else {
+            EXPECT_TRUE(g_navigations.empty()) << g_navigations.front();
+        }
+    }
+}
+
+// Replies past the download's limits change nothing, and the requests after
+// them still run.
+TEST_F(AccountWorkerTest, RepliesPastTheLimitsChangeNothing) {
+    replies_[1] = HttpReply::ok("{\"data\":{\"user_name\":\"" + std::string(2 << 20, 'n') + "\"}}");
+    replies_[5] = HttpReply::head("Content-Length: 2147483648\r\n").followedBy(HttpReply::kEndless);
+    replies_[2] = HttpReply::head("").followedBy(HttpReply::kEndless, 1, 100);
+    addComboItems({"keep"});
+    targets_.limits.timeMs = 2000;
+
+    ASSERT_TRUE(runWorker(targets_));
+
+    EXPECT_EQ(server_.requests().size(), 3u);
+    EXPECT_EQ(windowText(label_), "old name");
+    EXPECT_FALSE(labelVisible());
+    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{"keep"});
+    EXPECT_TRUE(g_navigations.empty());
+}
+
+// The hand-over message carries nothing: the same message from anywhere
+// else, whatever it holds, finds nothing to take.
+TEST_F(AccountWorkerTest, HandOverMessageWithoutAHandOverFindsNothing) {
+    const LPARAM junk[] = {0, 1, 0x12345678, -1, reinterpret_cast<LPARAM>(receiver_)};
+    for (LPARAM lParam : junk) {
+        PostMessageA(receiver_, WM_NAVIGATE_TO, static_cast<WPARAM>(lParam), lParam);
+        SendMessageA(receiver_, WM_NAVIGATE_TO, 0, lParam);
+    }
+    pumpPending();
+    EXPECT_TRUE(g_navigations.empty());
+
+    // Handed over twice before the receiver looks: both arrive, in order.
+    EXPECT_TRUE(HandOverPageAddress(receiver_, "http://a.example/1"));
+    EXPECT_TRUE(HandOverPageAddress(receiver_, "http://a.example/2"));
+    pumpPending();
+    EXPECT_EQ(g_navigations, (std::vector<std::string>{"http://a.example/1", "http://a.example/2"}));
+
+    // Nothing is left behind for a window that is gone.
+    EXPECT_FALSE(HandOverPageAddress(nullptr, "http://a.example/3"));
+    HWND gone = receiver_;
+    DestroyWindow(receiver_);
+    receiver_ = nullptr;
+    EXPECT_FALSE(HandOverPageAddress(gone, "http://a.example/4"));
+    EXPECT_TRUE(TakePageAddresses(gone).empty());
 }

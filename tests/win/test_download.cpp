@@ -9,6 +9,7 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -216,7 +217,7 @@ TEST_F(DownloadTest, FailuresGiveFalseAndAnEmptyReply) {
 TEST_F(DownloadTest, ASlowReplyWithinTheTimeLimitArrives) {
     server_.setReply("/slow", HttpReply::ok("late but fine").delayed(700));
     std::string bytes;
-    EXPECT_TRUE(DownloadUrlBytes(server_.url("/slow"), bytes, 10000));
+    EXPECT_TRUE(DownloadUrlBytes(server_.url("/slow"), bytes, DownloadLimits{10000}));
     EXPECT_EQ(bytes, "late but fine");
 }
 
@@ -224,9 +225,11 @@ TEST_F(DownloadTest, AServiceThatNeverAnswersEndsAtTheTimeLimit) {
     server_.setReply("/silent", HttpReply::ok("too late").delayed(30000));
     std::string bytes = "stale";
     const DWORD start = GetTickCount();
-    EXPECT_FALSE(DownloadUrlBytes(server_.url("/silent"), bytes, 1000));
+    DownloadOutcome outcome = DownloadOutcome::received;
+    EXPECT_FALSE(DownloadUrlBytes(server_.url("/silent"), bytes, DownloadLimits{1000}, &outcome));
     const DWORD elapsed = GetTickCount() - start;
     EXPECT_EQ(bytes, "");
+    EXPECT_EQ(outcome, DownloadOutcome::timedOut);
     EXPECT_GE(elapsed, 900u);
     EXPECT_LT(elapsed, 8000u);
 
@@ -234,6 +237,166 @@ TEST_F(DownloadTest, AServiceThatNeverAnswersEndsAtTheTimeLimit) {
     server_.setReply("/after", HttpReply::ok("next"));
     EXPECT_TRUE(DownloadUrlBytes(server_.url("/after"), bytes));
     EXPECT_EQ(bytes, "next");
+}
+
+// ---------------------------------------------------------------------------
+// Replies no launcher should take in whole.
+
+namespace {
+
+// Appends `count` bits of `value` to a deflate bit stream, lowest bit first.
+struct BitWriter {
+    std::string bytes;
+    unsigned bitCount = 0;
+    void put(unsigned value, unsigned count) {
+        for (unsigned i = 0; i < count; ++i) {
+            if (bitCount % 8 == 0) bytes.push_back('\0');
+            if (value >> i & 1) bytes.back() = static_cast<char>(bytes.back() | 1 << (bitCount % 8));
+            ++bitCount;
+        }
+    }
+    // Huffman codes go out with their highest bit first.
+    void code(unsigned value, unsigned count) {
+        for (unsigned i = count; i-- > 0;) put(value >> i & 1, 1);
+    }
+};
+
+std::uint32_t crc32OfSpaces(std::size_t count) {
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (std::size_t i = 0; i < count; ++i) {
+        crc ^= 0x20;
+        for (int k = 0; k < 8; ++k) crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320 : crc >> 1;
+    }
+    return ~crc;
+}
+
+// A gzip body of `count` spaces (count - 1 a multiple of 258): one space,
+// then copies of 258 bytes from one byte back, in one fixed-code block.
+// About 160 times smaller than what it inflates to.
+std::string gzipOfSpaces(std::size_t count) {
+    BitWriter deflate;
+    deflate.put(1, 1);                  // final block
+    deflate.put(1, 2);                  // fixed codes
+    deflate.code(0x30 + ' ', 8);        // literal space
+    for (std::size_t left = count - 1; left >= 258; left -= 258) {
+        deflate.code(0xC0 + 285 - 280, 8);  // length 258
+        deflate.code(0, 5);                 // distance 1
+    }
+    deflate.code(0, 7);                 // end of block
+    std::string gzip("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\xff", 10);
+    gzip += deflate.bytes;
+    const std::uint32_t crc = crc32OfSpaces(count);
+    for (std::uint32_t word : {crc, static_cast<std::uint32_t>(count)})
+        for (int i = 0; i < 4; ++i) gzip.push_back(static_cast<char>(word >> (8 * i) & 0xFF));
+    return gzip;
+}
+
+const char* outcomeName(DownloadOutcome outcome) {
+    switch (outcome) {
+    case DownloadOutcome::received: return "received";
+    case DownloadOutcome::failed: return "failed";
+    case DownloadOutcome::tooLarge: return "tooLarge";
+    case DownloadOutcome::timedOut: return "timedOut";
+    }
+    return "?";
+}
+
+}  // namespace
+
+// A reply body may be 1 MiB at most, however its size shows: as bytes, as an
+// announced length or once inflated. Whatever passes the limit fails the
+// download and hands back nothing.
+TEST_F(DownloadTest, RepliesPastTheSizeLimitFail) {
+    const std::size_t limit = kReplyLimitBytes;
+    ASSERT_EQ(limit, 1024u * 1024u);
+    const std::string json = "{\"data\":{\"user_name\":\"abc\"}}";
+    struct Case {
+        const char* name;
+        HttpReply reply;
+        DownloadOutcome outcome;
+    };
+    const std::vector<Case> cases = {
+        {"exactly the limit", HttpReply::ok(std::string(limit, 'a')), DownloadOutcome::received},
+        {"one byte more", HttpReply::ok(std::string(limit + 1, 'a')), DownloadOutcome::tooLarge},
+        {"100 MB announced and sent",
+         HttpReply::head("Content-Length: 104857600\r\n").followedBy(100u << 20), DownloadOutcome::tooLarge},
+        {"2 GB announced, filler for ever",
+         HttpReply::head("Content-Length: 2147483648\r\n").followedBy(HttpReply::kEndless), DownloadOutcome::tooLarge},
+        {"no length, more than the limit sent",
+         HttpReply::head("").followedBy(HttpReply::kEndless), DownloadOutcome::tooLarge},
+        // Then nothing more comes: only the header can end this before the
+        // time limit.
+        {"2 GB announced, a small body sent",
+         [&] {
+             HttpReply r = HttpReply::head("Content-Length: 2147483648\r\n");
+             r.bytes += json;
+             return r;
+         }(),
+         DownloadOutcome::tooLarge},
+        {"an absurd length announced",
+         [&] {
+             HttpReply r = HttpReply::head("Content-Length: 99999999999999999999999\r\n");
+             r.bytes += json;
+             return r;
+         }(),
+         DownloadOutcome::tooLarge},
+        {"gzip inflating to 8 MiB",
+         [&] {
+             const std::string body = gzipOfSpaces(258 * 32513 + 1);
+             HttpReply r = HttpReply::head("Content-Encoding: gzip\r\nContent-Length: " +
+                                           std::to_string(body.size()) + "\r\n");
+             r.bytes += body;
+             return r;
+         }(),
+         DownloadOutcome::tooLarge},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A server of its own: the loader may go on reading (and dropping)
+        // an aborted reply for a while, and what it still reads from one
+        // server must not hold up the next case.
+        TestHttpServer server;
+        ASSERT_TRUE(server.start());
+        server.setReply("/limit", c.reply);
+        std::string bytes = "stale";
+        DownloadOutcome outcome = DownloadOutcome::failed;
+        const bool ok = DownloadUrlBytes(server.url("/limit"), bytes, DownloadLimits{20000}, &outcome);
+        EXPECT_EQ(ok, c.outcome == DownloadOutcome::received);
+        EXPECT_STREQ(outcomeName(outcome), outcomeName(c.outcome));
+        if (c.outcome == DownloadOutcome::received) {
+            EXPECT_EQ(bytes.size(), limit);
+        } else {
+            EXPECT_EQ(bytes, "");
+        }
+    }
+    // The thread is still fit for the next download.
+    server_.setReply("/after", HttpReply::ok(json));
+    std::string bytes;
+    EXPECT_TRUE(DownloadUrlBytes(server_.url("/after"), bytes));
+    EXPECT_EQ(bytes, json);
+}
+
+// A gzip body within the limit arrives inflated.
+TEST_F(DownloadTest, CompressedReplyWithinTheLimitArrivesInflated) {
+    const std::size_t count = 258 * 100 + 1;
+    const std::string body = gzipOfSpaces(count);
+    HttpReply reply = HttpReply::head("Content-Encoding: gzip\r\nContent-Length: " + std::to_string(body.size()) +
+                                      "\r\n");
+    reply.bytes += body;
+    server_.setReply("/gzip", reply);
+    std::string bytes;
+    ASSERT_TRUE(DownloadUrlBytes(server_.url("/gzip"), bytes));
+    EXPECT_TRUE(bytes == std::string(count, ' ')) << bytes.size();
+}
+
+// A reply that never ends, one byte at a time, ends at the time limit.
+TEST_F(DownloadTest, EndlessTrickleEndsAtTheTimeLimit) {
+    server_.setReply("/trickle", HttpReply::head("").followedBy(HttpReply::kEndless, 1, 50));
+    std::string bytes = "stale";
+    DownloadOutcome outcome = DownloadOutcome::received;
+    EXPECT_FALSE(DownloadUrlBytes(server_.url("/trickle"), bytes, DownloadLimits{1500}, &outcome));
+    EXPECT_STREQ(outcomeName(outcome), "timedOut");
+    EXPECT_EQ(bytes, "");
 }
 
 // ---------------------------------------------------------------------------
@@ -483,5 +646,52 @@ TEST(DownloadCallback, ReplyReadingTakesWhatTheStreamHas) {
             EXPECT_LE(stream.reads, 10);
         }
         EXPECT_TRUE(callback.replyBytes() == c.expected);
+    }
+}
+
+// The limits hold inside one notification too: a stream that always has a
+// little more is cut off at the byte limit or at the time limit, and the
+// binding is aborted once.
+TEST(DownloadCallback, ReplyReadingStopsAtTheLimits) {
+    const std::string data = patternBytes(5000);
+    {
+        SCOPED_TRACE("byte limit");
+        CDownloadCallback callback(DownloadLimits{60000, 2048}, GetTickCount());
+        CountingBinding binding;
+        callback.OnStartBinding(0, &binding);
+        ScriptedStream stream({{data, S_OK}});
+        EXPECT_EQ(notify(callback, 5000, &stream), S_OK);
+        EXPECT_EQ(callback.abortReason(), DownloadOutcome::tooLarge);
+        EXPECT_EQ(binding.aborts, 1);
+        EXPECT_TRUE(callback.replyBytes() == data.substr(0, 2048));
+        // Later notifications read nothing more.
+        ScriptedStream more({{data, S_OK}});
+        EXPECT_EQ(notify(callback, 5000, &more), S_OK);
+        EXPECT_EQ(more.reads, 0);
+        EXPECT_EQ(binding.aborts, 1);
+        callback.OnStopBinding(E_ABORT, nullptr);
+    }
+    {
+        SCOPED_TRACE("time limit");
+        // A stream that hands out one byte every 10 ms, for ever.
+        class EndlessStream : public ScriptedStream {
+        public:
+            EndlessStream() : ScriptedStream({}) {}
+            STDMETHODIMP Read(void* buffer, ULONG, ULONG* read) override {
+                ++reads;
+                Sleep(10);
+                *static_cast<char*>(buffer) = 'x';
+                *read = 1;
+                return S_OK;
+            }
+        } stream;
+        CDownloadCallback callback(DownloadLimits{300, 1 << 20}, GetTickCount());
+        CountingBinding binding;
+        callback.OnStartBinding(0, &binding);
+        EXPECT_EQ(notify(callback, 1, &stream), S_OK);
+        EXPECT_EQ(callback.abortReason(), DownloadOutcome::timedOut);
+        EXPECT_EQ(binding.aborts, 1);
+        EXPECT_GT(stream.reads, 0);
+        callback.OnStopBinding(E_ABORT, nullptr);
     }
 }

@@ -799,13 +799,17 @@ TEST_F(LauncherWindow, WatchdogQuitsOnceTheReportedGameWindowIsGone) {
     tick(1001, 3);
     EXPECT_FALSE(takeQuitMessage());
 
-    // A handle that is already invalid: the next tick quits.
+    // A null handle or one that names no window (any program can post
+    // them) is ignored: nothing is watched, nothing quits.
     HWND stale = CreateWindowExA(0, "STATIC", "game", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     DestroyWindow(stale);
-    SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(stale), 0);
-    tick(1001);
-    EXPECT_TRUE(takeQuitMessage());
+    for (HWND junk : {stale, static_cast<HWND>(nullptr), reinterpret_cast<HWND>(0x12345678)}) {
+        EXPECT_EQ(SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(junk), 0), 0);
+        EXPECT_EQ(launcher->gameClientWindow, nullptr);
+    }
+    tick(1001, 2);
+    EXPECT_FALSE(takeQuitMessage());
 
     // A later report replaces it: watched, focused, and quit for once it goes.
     HWND game = CreateWindowExA(0, "STATIC", "game", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
@@ -816,6 +820,12 @@ TEST_F(LauncherWindow, WatchdogQuitsOnceTheReportedGameWindowIsGone) {
     EXPECT_EQ(launcher->gameClientWindow, game);
     EXPECT_EQ(GetFocus(), game);
     tick(1001, 2);
+    EXPECT_FALSE(takeQuitMessage());
+
+    // Junk after a real report does not replace it.
+    SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(stale), 0);
+    EXPECT_EQ(launcher->gameClientWindow, game);
+    tick(1001);
     EXPECT_FALSE(takeQuitMessage());
 
     DestroyWindow(game);

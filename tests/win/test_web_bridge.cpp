@@ -5,6 +5,7 @@
 
 #include "app/launcher_dlg_win.h"
 #include "framework/ax_host_win.h"
+#include "service/account_worker_win.h"
 #include "panels/web_page_panel_win.h"
 #include "resource.h"
 #include "support/test_support_win.h"
@@ -121,7 +122,7 @@ protected:
     }
 
     std::string messageLabel() const {
-        char text[256] = {};
+        char text[4096] = {};
         GetDlgItemTextA(launcher_->m_hWnd, IDC_MESSAGE_LABEL, text, sizeof(text));
         return text;
     }
@@ -247,6 +248,65 @@ TEST_F(WebBridgeTest, GetGsNameShowsTheNameAsTextAndAnswersWithItsOwnName) {
     // The caller's by-reference string is left alone.
     EXPECT_STREQ(referenced, L"引用区");
     SysFreeString(referenced);
+}
+
+// The name shown is at most 256 bytes of the ANSI code page, cut before a
+// character that would not fit whole; however long the script's text, the
+// launcher only ever converts the start of it.
+TEST_F(WebBridgeTest, GetGsNameShowsAtMost256BytesInWholeCharacters) {
+    if (GetACP() != 936) GTEST_SKIP() << "the cases need ANSI code page 936";
+    const std::wstring qu = L"区";      // two bytes in code page 936
+    const std::string quGbk = "\xC7\xF8";
+    auto repeat = [](const std::string& text, std::size_t times) {
+        std::string all;
+        for (std::size_t i = 0; i < times; ++i) all += text;
+        return all;
+    };
+    auto repeatWide = [](const std::wstring& text, std::size_t times) {
+        std::wstring all;
+        for (std::size_t i = 0; i < times; ++i) all += text;
+        return all;
+    };
+    struct Case {
+        const char* what;
+        std::wstring argument;
+        std::string label;
+    };
+    const Case cases[] = {
+        {"256 ASCII bytes", std::wstring(256, L'a'), std::string(256, 'a')},
+        {"257 ASCII bytes", std::wstring(257, L'a'), std::string(256, 'a')},
+        {"128 double-byte characters", repeatWide(qu, 128), repeat(quGbk, 128)},
+        {"200 double-byte characters", repeatWide(qu, 200), repeat(quGbk, 128)},
+        {"one byte, then double-byte characters", L"a" + repeatWide(qu, 200), "a" + repeat(quGbk, 127)},
+        {"10 MB of text", std::wstring(10u << 20, L'x'), std::string(256, 'x')},
+        {"10 MB of double-byte text", L"a" + repeatWide(qu, 5u << 20), "a" + repeat(quGbk, 127)},
+    };
+    tarvo::ComPtr<IDispatch> bridge = external();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        VARIANT argument;
+        VariantInit(&argument);
+        argument.vt = VT_BSTR;
+        argument.bstrVal = SysAllocStringLen(c.argument.data(), static_cast<UINT>(c.argument.size()));
+        ASSERT_NE(argument.bstrVal, nullptr);
+        Var result;
+        ASSERT_EQ(call(bridge.get(), 11, {argument}, &result.v), S_OK);
+        EXPECT_STREQ(result.v.bstrVal, L"CIeDlg::getGsName");
+        EXPECT_EQ(messageLabel(), c.label);
+        EXPECT_TRUE(messageLabelVisible());
+    }
+    // Text given by reference is read the same way.
+    BSTR longText = SysAllocStringLen(std::wstring(300, L'b').c_str(), 300);
+    VARIANT byRef;
+    VariantInit(&byRef);
+    byRef.vt = VT_BSTR | VT_BYREF;
+    byRef.pbstrVal = &longText;
+    DISPPARAMS parameters{&byRef, nullptr, 1, 0};
+    Var result;
+    ASSERT_EQ(bridge->Invoke(11, IID_NULL, 0, DISPATCH_METHOD, &parameters, &result.v, nullptr, nullptr), S_OK);
+    EXPECT_EQ(messageLabel(), std::string(256, 'b'));
+    SysFreeString(longText);
 }
 
 // A value that has no text form is a type mismatch of argument 0: the script
@@ -447,11 +507,45 @@ TEST_F(WebBridgeTest, NavigateToFromTheWorkerThreadArrivesUnchangedWhileHidden) 
     EXPECT_EQ(panel().lastNavigateResult(), S_OK);
 
     // On the panel's own thread the call goes straight to the browser.
-    panel().NavigateTo("about:blank");
-    EXPECT_EQ(panel().lastAddress(), "about:blank");
+    panel().NavigateTo("https://127.0.0.1:9/own-thread");
+    EXPECT_EQ(panel().lastAddress(), "https://127.0.0.1:9/own-thread");
     EXPECT_EQ(panel().lastNavigateResult(), S_OK);
     panel().NavigateTo("");
     EXPECT_EQ(panel().lastAddress(), "");
+}
+
+// Only web pages are opened, from whichever thread the address comes.
+TEST_F(WebBridgeTest, NavigateToOpensNothingButWebAddresses) {
+    const char* refused[] = {
+        "file:///C:/windows/win.ini", "\\\\host\\share\\page.html", "javascript:alert(1)",
+        "res://shell32.dll/#2/#132",  "mk:@MSITStore:C:\\x.chm::/a.htm", "about:blank",
+        "C:\\page.html",             "//host/page.html",
+    };
+    for (const char* address : refused) {
+        SCOPED_TRACE(address);
+        panel().NavigateTo("http://127.0.0.1:9/before");
+        ASSERT_EQ(panel().lastAddress(), "http://127.0.0.1:9/before");
+        panel().NavigateTo(address);
+        std::thread worker([&] { panel().NavigateTo(address); });
+        worker.join();
+        pumpMessages();
+        EXPECT_EQ(panel().lastAddress(), "http://127.0.0.1:9/before");
+    }
+}
+
+// The hand-over message carries nothing: another program posting it, with
+// anything at all in its parameters, changes nothing and breaks nothing.
+TEST_F(WebBridgeTest, ForeignHandOverMessagesChangeNothing) {
+    panel().NavigateTo("http://127.0.0.1:9/before");
+    const HWND window = panel().m_hWnd;
+    const LPARAM junk[] = {0, 1, 0x12345678, -1, reinterpret_cast<LPARAM>(window), 0x7FFFFFFF};
+    for (LPARAM lParam : junk) {
+        PostMessageA(window, WM_NAVIGATE_TO, static_cast<WPARAM>(lParam), lParam);
+        SendMessageA(window, WM_NAVIGATE_TO, static_cast<WPARAM>(lParam), lParam);
+    }
+    pumpMessages();
+    EXPECT_EQ(panel().lastAddress(), "http://127.0.0.1:9/before");
+    EXPECT_TRUE(IsWindow(window));
 }
 
 TEST(AxHost, HostWindowOwnsItsControlUntilDestroyed) {
