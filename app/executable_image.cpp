@@ -18,6 +18,8 @@ constexpr std::uint16_t kMagic64 = 0x20B;
 constexpr std::size_t kOptionalHeaderMinimum32 = 96;   // up to the data directory count
 constexpr std::size_t kOptionalHeaderMinimum64 = 112;
 constexpr std::size_t kSizeOfHeadersField = 60;        // the same offset in both layouts
+constexpr std::size_t kSymbolRecordSize = 18;
+constexpr std::size_t kCertificateEntry = 4;           // data directory entry: file offset and size
 
 std::uint16_t read16(const unsigned char* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -49,6 +51,8 @@ bool isWholeExecutable(const unsigned char* data, std::size_t size) {
 
     const unsigned char* fileHeader = pe + kSignatureSize;
     const std::uint16_t sectionCount = read16(fileHeader + 2);
+    const std::uint32_t symbolTable = read32(fileHeader + 8);
+    const std::uint32_t symbolCount = read32(fileHeader + 12);
     const std::uint16_t optionalSize = read16(fileHeader + 16);
     const std::uint16_t characteristics = read16(fileHeader + 18);
     if (sectionCount == 0 || !(characteristics & kExecutableImage) || (characteristics & kLibraryImage))
@@ -59,17 +63,34 @@ bool isWholeExecutable(const unsigned char* data, std::size_t size) {
         return false;
     const unsigned char* optional = data + optionalOffset;
     const std::uint16_t magic = read16(optional);
+    std::size_t directories = 0;  // where the data directory starts in the optional header
     if (magic == kMagic32) {
-        if (optionalSize < kOptionalHeaderMinimum32)
-            return false;
+        directories = kOptionalHeaderMinimum32;
     } else if (magic == kMagic64) {
-        if (optionalSize < kOptionalHeaderMinimum64)
-            return false;
+        directories = kOptionalHeaderMinimum64;
     } else {
         return false;
     }
-    if (read32(optional + kSizeOfHeadersField) > size)
+    if (optionalSize < directories || read32(optional + kSizeOfHeadersField) > size)
         return false;
+
+    // A signature appended to the program must be whole.
+    const std::uint32_t directoryCount = read32(optional + directories - 4);
+    const std::size_t certificate = directories + kCertificateEntry * 8;
+    if (directoryCount > kCertificateEntry && certificate + 8 <= optionalSize) {
+        const std::uint32_t offset = read32(optional + certificate);
+        const std::uint32_t length = read32(optional + certificate + 4);
+        if (length != 0 && !inside(offset, length, size))
+            return false;
+    }
+
+    // So must a symbol table and the string table after it (kept in
+    // programs built with symbols): a copy cut short loses them first.
+    if (symbolTable != 0) {
+        const std::uint64_t strings = std::uint64_t{symbolTable} + std::uint64_t{symbolCount} * kSymbolRecordSize;
+        if (!inside(strings, 4, size) || !inside(strings, read32(data + strings), size))
+            return false;
+    }
 
     const std::uint64_t tableOffset = optionalOffset + optionalSize;
     if (!inside(tableOffset, std::uint64_t{sectionCount} * kSectionHeaderSize, size))

@@ -48,6 +48,22 @@ Bytes program() {
     return b;
 }
 
+// Appends four symbols and a 12-byte string table (its length included).
+void withSymbols(Bytes& b) {
+    put32(b, kFileHeader + 8, static_cast<std::uint32_t>(b.size()));
+    put32(b, kFileHeader + 12, 4);
+    b.resize(b.size() + 4 * 18 + 12, 'x');
+    put32(b, b.size() - 12, 12);
+}
+
+// Appends a 0x100-byte signature, entered in the data directory.
+void withSignature(Bytes& b) {
+    put32(b, kOptional + 92, 16);  // data directory entries
+    put32(b, kOptional + 96 + 4 * 8, static_cast<std::uint32_t>(b.size()));
+    put32(b, kOptional + 96 + 4 * 8 + 4, 0x100);
+    b.resize(b.size() + 0x100, 's');
+}
+
 bool check(const Bytes& b) {
     return isWholeExecutable(b.data(), b.size());
 }
@@ -65,6 +81,11 @@ TEST(ExecutableImage, WholeProgramsPassAndCutOrGarbledOnesFail) {
         {"64-bit optional header", [](Bytes& b) { put16(b, kOptional, 0x20B); }, true},
         {"empty section with no data", [](Bytes& b) { put32(b, kSections + 40 + 16, 0); put32(b, kSections + 40 + 20, 0xFFFFFFF0); }, true},
         {"cut one byte short", [](Bytes& b) { b.pop_back(); }, false},
+        {"with a whole symbol and string table", [](Bytes& b) { withSymbols(b); }, true},
+        {"symbol table cut short", [](Bytes& b) { withSymbols(b); b.resize(0x600 + 18 * 3); }, false},
+        {"string table cut short", [](Bytes& b) { withSymbols(b); b.pop_back(); }, false},
+        {"with a whole signature", [](Bytes& b) { withSignature(b); }, true},
+        {"signature cut short", [](Bytes& b) { withSignature(b); b.pop_back(); }, false},
         {"cut inside the first section", [](Bytes& b) { b.resize(0x300); }, false},
         {"cut inside the section table", [](Bytes& b) { b.resize(kSections + 50); }, false},
         {"cut inside the optional header", [](Bytes& b) { b.resize(kOptional + 30); }, false},
