@@ -14,6 +14,8 @@
 #include <windowsx.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -21,6 +23,19 @@ const char kGameTitle[] = "QuarrionOL";
 
 POINT pointFromLParam(LPARAM lParam) {
     return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
+// The process's current directory at its full length, however long; empty
+// when it cannot be read.
+std::string currentDirectory() {
+    std::vector<char> buffer(MAX_PATH + 1);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length == 0) return std::string();
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(length + 1);  // too small: the length asked for includes the terminator
+    }
+    return std::string();
 }
 
 } // namespace
@@ -169,10 +184,9 @@ BOOL CLauncherDlg::OnInitDialog() {
 
     // The patcher library in the current directory (not the launcher's)
     // means the game is ready at once and the progress display never runs.
-    char currentDirectory[MAX_PATH + 1] = {};
-    ::GetCurrentDirectoryA(sizeof(currentDirectory), currentDirectory);
-    const std::string patcherLibrary = std::string(currentDirectory) + "\\Brisken-AutoPatch.dll";
-    if (_access(patcherLibrary.c_str(), 0) == 0) clientReady = true;
+    // A directory that cannot be read is no reason to look at the drive's root.
+    const std::string directory = currentDirectory();
+    if (!directory.empty() && _access((directory + "\\Brisken-AutoPatch.dll").c_str(), 0) == 0) clientReady = true;
 
     watchdog.lastTick = ::GetTickCount();
 
@@ -208,12 +222,18 @@ void CLauncherDlg::createGameHostPanel() {
                               window.bottom - window.top - kTitleStripHeight, TRUE);
 }
 
+BOOL CLauncherDlg::ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) {
+    return ::Shell_NotifyIconA(message, data);
+}
+
 void CLauncherDlg::addTrayIcon() {
-    if (::Shell_NotifyIconA(NIM_ADD, &trayIconData)) trayIconPresent = true;
+    trayIconWanted = true;
+    if (ShellNotifyIcon(NIM_ADD, &trayIconData)) trayIconPresent = true;
 }
 
 void CLauncherDlg::deleteTrayIcon() {
-    ::Shell_NotifyIconA(NIM_DELETE, &trayIconData);
+    ShellNotifyIcon(NIM_DELETE, &trayIconData);
+    trayIconWanted = false;
     trayIconPresent = false;
 }
 

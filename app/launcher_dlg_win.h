@@ -11,12 +11,14 @@
 
 #include "app/launch_parameters.h"
 #include "app/service_settings.h"
+#include "framework/ax_host_win.h"
 #include "framework/handles_win.h"
 #include "framework/wnd_win.h"
 #include "service/request_sign.h"
 #include "window/boss_key.h"
 #include "window/launcher_timers.h"
 
+#include <ocidl.h>
 #include <shellapi.h>
 
 #include <cstdint>
@@ -101,6 +103,11 @@ public:
 
     tarvo::Font labelFont;
 
+    // The splash picture: read from bg.jpg the first time that file is
+    // found, then kept for the run; empty when it was no JPEG image.
+    tarvo::ComPtr<IPicture> splashPicture;
+    bool splashPictureRead = false;
+
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
@@ -112,6 +119,9 @@ protected:
     virtual void runStartupSequence();
     // Opens an address with the system's browser (caption actions 0 and 1).
     virtual void OpenAddress(const std::string& address);
+    // Adds, modifies or deletes the tray icon (Shell_NotifyIconA). Virtual so
+    // that tests can stand in for a shell that is not there yet.
+    virtual BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data);
 
     // Message handlers.
     LRESULT OnCreate();
@@ -156,6 +166,14 @@ private:
     // The About item of the system menu: the About dialog, modally.
     void ShowAboutBox();
 
+    // Registers the boss key again if it is enabled (after the settings
+    // panel, which lets go of it, was hidden other than by its own buttons).
+    void RestoreBossKey();
+
+    // The tray icon should be there: from the set-up on, until the boss key,
+    // Esc or the shut-down takes it away. A taskbar that appears later (the
+    // launcher started before the shell) gets it then.
+    bool trayIconWanted = false;
     // The tray icon is there: added successfully and not deleted since.
     bool trayIconPresent = false;
 };

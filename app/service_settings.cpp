@@ -71,20 +71,24 @@ int readServiceSettings(const std::string& path, const std::string& platformTag,
 
     file.seekg(0, std::ios::end);
     const std::streamoff length = file.tellg();
-    if (!file || length <= 0)
+    if (!file || length <= 0 || static_cast<unsigned long long>(length) > kMaxSettingsFileSize)
         return 1;
     file.seekg(0, std::ios::beg);
 
     // Read to the end rather than trusting the length, in case the file
-    // changes meanwhile. A file too large for memory is a failure like any
-    // other, not an exception.
+    // changes meanwhile; a file that grows past the limit while it is read
+    // fails like one that was too large from the start. No exception leaves
+    // here: the start-up sequence has nothing to catch it.
     std::string text;
     try {
-        if (static_cast<unsigned long long>(length) < text.max_size())
-            text.reserve(static_cast<std::size_t>(length));
+        text.reserve(static_cast<std::size_t>(length));
         char block[16 * 1024];
-        while (file.read(block, sizeof block) || file.gcount() > 0)
-            text.append(block, static_cast<std::size_t>(file.gcount()));
+        while (file.read(block, sizeof block) || file.gcount() > 0) {
+            const std::size_t got = static_cast<std::size_t>(file.gcount());
+            if (got > kMaxSettingsFileSize - text.size())
+                return 1;
+            text.append(block, got);
+        }
     } catch (const std::exception&) {
         return 1;
     }

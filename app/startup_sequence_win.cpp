@@ -1,52 +1,19 @@
 // The launcher's one-time preparation and launch of the game client.
 #include "app/launcher_dlg_win.h"
 
+#include "app/client_update_win.h"
 #include "app/web_entry_command.h"
 #include "panels/game_host_panel_win.h"
 #include "panels/web_page_panel_win.h"
 #include "service/account_worker_win.h"
 #include "service/server_list_panel_win.h"
 
-#include <tlhelp32.h>
-
-#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
 
 const char kAutoPatcherName[] = "TarvoRiftOnlineAutoPatch.exe";
-
-void enableDebugPrivilege() {
-    HANDLE rawToken = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), 0xF00FF, &rawToken)) return;
-    tarvo::UniqueHandle token(rawToken);
-    TOKEN_PRIVILEGES privileges{};
-    if (!::LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &privileges.Privileges[0].Luid)) return;
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
-}
-
-// Stops the first auto-patcher process of the snapshot; a second one is not
-// looked for.
-void stopAutoPatcher() {
-    tarvo::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
-        if (_stricmp(entry.szExeFile, kAutoPatcherName) != 0) continue;
-        enableDebugPrivilege();
-        tarvo::UniqueHandle process(::OpenProcess(0x1F0FFF, FALSE, entry.th32ProcessID));
-        if (!::TerminateProcess(process.get(), 0)) {
-            char text[64];
-            std::snprintf(text, sizeof(text), "关闭进程失败!错误码:%d", static_cast<int>(::GetLastError()));
-            ::MessageBoxA(nullptr, text, "提示", MB_OK);
-        }
-        break;
-    }
-}
 
 // The full path of this program, however long.
 std::string modulePath() {
@@ -57,18 +24,6 @@ std::string modulePath() {
         if (length < buffer.size()) return std::string(buffer.data(), length);
         if (buffer.size() >= 32768) return std::string(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
-    }
-}
-
-// Installs a pending client update: copied over the client, then removed.
-// A failed copy leaves both files for the next start.
-void installPendingUpdate(const std::string& directory) {
-    const std::string pending = directory + "\\TarvoWebEntry2.dat";
-    if (FILE* file = std::fopen(pending.c_str(), "rb")) {
-        std::fclose(file);
-        if (::CopyFileA(pending.c_str(), (directory + "\\TarvoWebEntry.exe").c_str(), FALSE)) {
-            ::DeleteFileA(pending.c_str());
-        }
     }
 }
 
@@ -87,7 +42,7 @@ std::string applicationName(const std::string& path) {
 } // namespace
 
 void CLauncherDlg::runStartupSequence() {
-    stopAutoPatcher();
+    stopAutoPatcher(kAutoPatcherName);
 
     const std::string ownPath = modulePath();
     launcherDirectory = launcherDirectoryOf(ownPath);

@@ -3,6 +3,8 @@
 // panel and the panels in place when the window moves or changes size.
 #include "app/launcher_dlg_win.h"
 
+#include "app/web_address.h"
+
 #include "panels/exit_panel_win.h"
 #include "panels/game_host_panel_win.h"
 #include "panels/settings_panel_win.h"
@@ -30,12 +32,6 @@ void moveTo(const tarvo::CWnd& window, const Rect& r) {
 
 bool isVisible(const tarvo::CWnd* window) {
     return window && window->IsWindowVisible();
-}
-
-// An address that is empty or only blanks: there is nothing to open, and
-// handing nothing to the file explorer would open a folder window instead.
-bool isBlank(const std::string& text) {
-    return text.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
 } // namespace
@@ -104,9 +100,14 @@ void CLauncherDlg::OnSysCommand(UINT command, LPARAM lParam) {
 // ---- Caption actions --------------------------------------------------------
 
 void CLauncherDlg::HideVisiblePanels() {
+    // The settings panel lets go of the boss key while it is open and takes
+    // it back only through its own buttons; hidden any other way, the key
+    // would be lost without the player knowing.
+    const bool settingsWereOpen = isVisible(settingsPanel.get());
     for (tarvo::CDialog* panel : panels) {
         if (isVisible(panel)) panel->ShowWindow(SW_HIDE);
     }
+    if (settingsWereOpen) RestoreBossKey();
 }
 
 void CLauncherDlg::HideAllWindows() {
@@ -122,11 +123,14 @@ void CLauncherDlg::OpenAddress(const std::string& address) {
 
 void CLauncherDlg::RunCaptionAction(int index) {
     switch (index) {
+    // Only web addresses go to the file explorer: a local path would be run,
+    // and text beginning with "/" or "-" would be read as a switch. An empty
+    // address would open a folder window.
     case kButtonMainSite:
-        if (!isBlank(serviceSettings.mainSiteUrl)) OpenAddress(serviceSettings.mainSiteUrl);
+        if (isWebAddress(serviceSettings.mainSiteUrl)) OpenAddress(serviceSettings.mainSiteUrl);
         break;
     case kButtonForum:
-        if (!isBlank(serviceSettings.forumUrl)) OpenAddress(serviceSettings.forumUrl);
+        if (isWebAddress(serviceSettings.forumUrl)) OpenAddress(serviceSettings.forumUrl);
         break;
     case kButtonSettings:
         if (settingsPanel && settingsPanel->m_hWnd && !settingsPanel->IsWindowVisible()) {
@@ -147,11 +151,17 @@ void CLauncherDlg::RunCaptionAction(int index) {
         }
         break;
     case kButtonToTray:
+        // Hidden to the tray, the launcher comes back only through the tray
+        // icon: put it back if it was removed (Esc removes it). When no icon
+        // can be shown (no taskbar yet), the launcher is minimised instead,
+        // so that the player can still reach it.
+        if (!trayIconPresent) addTrayIcon();
+        if (!trayIconPresent) {
+            RunCaptionAction(kButtonMinimise);
+            break;
+        }
         if (isVisible(webPagePanel.get())) webPagePanel->ShowWindow(SW_HIDE);
         HideVisiblePanels();
-        // Hidden to the tray, the launcher comes back only through the tray
-        // icon: put it back if it was removed (Esc removes it).
-        if (!trayIconPresent) addTrayIcon();
         HideAllWindows();
         break;
     case kButtonMinimise:

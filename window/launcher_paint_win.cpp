@@ -6,11 +6,11 @@
 #include "resource.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
+#include "window/splash_picture.h"
 
 #include <ocidl.h>
 #include <olectl.h>
 
-#include <new>
 #include <string>
 #include <vector>
 
@@ -47,6 +47,43 @@ std::string currentDirectory() {
         return again < longer.size() ? std::string(longer.data(), again) : std::string();
     }
     return std::string(buffer, length);
+}
+
+tarvo::UniqueHandle openForReading(const std::string& path) {
+    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return tarvo::UniqueHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+// The picture in an open file when the file is a JPEG image of a sensible
+// size; empty otherwise. The bytes are checked before the picture loader sees
+// them, so no other format's parser ever runs on the file.
+tarvo::ComPtr<IPicture> loadJpegPicture(HANDLE file) {
+    tarvo::ComPtr<IPicture> picture;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file, &size) || size.QuadPart <= 0 || size.QuadPart > LONGLONG{kMaxSplashPictureSize}) {
+        return picture;
+    }
+    const DWORD length = static_cast<DWORD>(size.QuadPart);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, length);
+    if (!memory) return picture;
+    bool whole = false;
+    if (auto* bytes = static_cast<unsigned char*>(::GlobalLock(memory))) {
+        DWORD done = 0;
+        DWORD got = 0;
+        while (done < length && ::ReadFile(file, bytes + done, length - done, &got, nullptr) && got > 0) done += got;
+        whole = done == length && isJpegImage(bytes, length);
+        ::GlobalUnlock(memory);
+    }
+    tarvo::ComPtr<IStream> stream;
+    if (!whole || FAILED(::CreateStreamOnHGlobal(memory, TRUE, stream.put())) || !stream) {
+        ::GlobalFree(memory);
+        return picture;
+    }
+    // The stream owns the memory from here on.
+    ::OleLoadPicture(stream.get(), static_cast<LONG>(length), FALSE, IID_IPicture,
+                     reinterpret_cast<void**>(picture.put()));
+    return picture;
 }
 
 } // namespace
@@ -92,22 +129,16 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC dc) {
 }
 
 bool CLauncherDlg::DrawPicture(HDC dc, const std::string& path, int width, int height) {
-    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    if (wideLength <= 0) return false;
-    std::wstring widePath;
-    try {
-        widePath.assign(static_cast<size_t>(wideLength), L'\0');
-    } catch (const std::bad_alloc&) {
-        // No memory for the path: no picture. An exception must not leave
-        // the window procedure, where nothing would catch it.
-        return false;
+    if (!splashPictureRead) {
+        // Not there (yet): looked for again at the next erase. Once found, the
+        // file is read this one time, whatever it holds.
+        tarvo::UniqueHandle file = openForReading(path);
+        if (!file) return false;
+        splashPictureRead = true;
+        splashPicture = loadJpegPicture(file.get());
     }
-    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &widePath[0], wideLength);
-
-    IPicture* picture = nullptr;
-    const HRESULT loaded = ::OleLoadPicturePath(const_cast<LPOLESTR>(widePath.c_str()), nullptr, 0, 0, IID_IPicture,
-                                                reinterpret_cast<void**>(&picture));
-    if (FAILED(loaded) || !picture) return false;
+    IPicture* picture = splashPicture.get();
+    if (!picture) return false;
 
     OLE_XSIZE_HIMETRIC pictureWidth = 0;
     OLE_YSIZE_HIMETRIC pictureHeight = 0;
@@ -126,7 +157,6 @@ bool CLauncherDlg::DrawPicture(HDC dc, const std::string& path, int width, int h
 
     const HRESULT rendered = picture->Render(dc, place.left, place.top, width, height, 0, pictureHeight,
                                              pictureWidth, -pictureHeight, nullptr);
-    picture->Release();
     if (FAILED(rendered)) return false;
     layoutWidth = WW;
     layoutHeight = WH;

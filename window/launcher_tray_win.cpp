@@ -49,16 +49,17 @@ LRESULT CLauncherDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
 }
 
 LRESULT CLauncherDlg::OnTaskbarCreated() {
-    // A new taskbar starts with an empty notification area: add the icon
-    // again, but only if it was showing (the boss key or Esc took it away on
-    // purpose otherwise).
-    if (!trayIconPresent || !initialised) return 0;
+    // A new taskbar starts with an empty notification area: add the icon if
+    // it should be there, whether it was showing before (the shell was
+    // restarted) or could not be added yet (the launcher started before the
+    // shell). The boss key or Esc took it away on purpose otherwise.
+    if (!trayIconWanted || !initialised) return 0;
     addTrayIcon();
     // Refused because it is still there (a message not from a real new
     // taskbar): it is showing all the same.
     NOTIFYICONDATAA probe = trayIconData;
     probe.uFlags = 0;
-    trayIconPresent = ::Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+    trayIconPresent = ShellNotifyIcon(NIM_MODIFY, &probe) != FALSE;
     return 0;
 }
 
@@ -74,6 +75,12 @@ void CLauncherDlg::SetBossKey(bool enable, WORD virtualKey, WORD hotKeyFlags) {
     if (registerKey && bossKeyVirtualKey != 0) {
         ::RegisterHotKey(m_hWnd, kBossHotKeyId, bossKeyModifiers, bossKeyVirtualKey);
     }
+}
+
+void CLauncherDlg::RestoreBossKey() {
+    if (!bossKeyEnabled || bossKeyVirtualKey == 0 || !m_hWnd) return;
+    ::UnregisterHotKey(m_hWnd, kBossHotKeyId);
+    ::RegisterHotKey(m_hWnd, kBossHotKeyId, bossKeyModifiers, bossKeyVirtualKey);
 }
 
 LRESULT CLauncherDlg::OnHotKey(WPARAM id) {
@@ -160,5 +167,6 @@ BOOL CLauncherDlg::DestroyWindow() {
 
     frameBitmaps[0].reset();
     frameBitmaps[1].reset();
+    splashPicture.reset();
     return CDialog::DestroyWindow();
 }

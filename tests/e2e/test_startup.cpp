@@ -179,6 +179,56 @@ TEST(Startup, PendingUpdateThatCannotBeCopiedStaysForTheNextStart) {
     EXPECT_EQ(readFile(install.webEntry()), before);
 }
 
+TEST(Startup, PendingUpdateThatIsNoWholeProgramStaysAndTheOldClientStarts) {
+    const std::string program = readFile(toolExe("TarvoWebEntry.exe")).value_or(std::string());
+    ASSERT_GT(program.size(), 4096u);
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"cut short by a killed patcher", program.substr(0, program.size() * 2 / 3)},
+        {"not a program", "a newer client"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        InstallDir install(withSettings());
+        ASSERT_TRUE(install.ok()) << install.error();
+        ASSERT_TRUE(writeFile(install.file("TarvoWebEntry2.dat"), c.bytes));
+        const auto before = readFile(install.webEntry());
+
+        LauncherRun run;
+        ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
+        EXPECT_FALSE(run.clientCommandLine().empty());  // the old client started
+        EXPECT_FALSE(waitForMessageBox(run.process.pid(), 300).has_value());
+        EXPECT_TRUE(readFile(install.webEntry()) == before);
+        EXPECT_TRUE(readFile(install.file("TarvoWebEntry2.dat")) == c.bytes);  // kept for the next start
+    }
+}
+
+TEST(Startup, UpdateHeldOpenByTheStoppedPatcherIsInstalled) {
+    InstallOptions options = withSettings();
+    options.autoPatcher = true;
+    InstallDir install(options);
+    ASSERT_TRUE(install.ok()) << install.error();
+    ASSERT_TRUE(copyFileTo(toolExe("TarvoWebEntry.exe"), install.file("TarvoWebEntry2.dat")));
+    const auto update = readFile(install.file("TarvoWebEntry2.dat"));
+
+    // The patcher still has the update open when the launcher starts.
+    const std::string patcherLog = install.file("patcher.log");
+    ChildProcess patcher;
+    ASSERT_TRUE(patcher.start(install.autoPatcher(), "\"" + install.autoPatcher() + "\"", install.path(),
+                              {{"TARVO_STUB_HOLD_FILE", install.file("TarvoWebEntry2.dat")},
+                               {"TARVO_STUB_LOG", patcherLog}}));
+    ASSERT_TRUE(waitUntil([&] { return !readLines(patcherLog).empty(); }, 10000));
+
+    LauncherRun run;
+    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
+    EXPECT_FALSE(run.clientCommandLine().empty());
+    EXPECT_FALSE(patcher.isRunning());
+    EXPECT_TRUE(readFile(install.webEntry()) == update);
+    EXPECT_FALSE(fileExists(install.file("TarvoWebEntry2.dat")));
+}
+
 TEST(Startup, StopsOnlyTheFirstAutoPatcher) {
     InstallOptions options = withSettings();
     options.autoPatcher = true;

@@ -422,18 +422,36 @@ TEST_F(LauncherWindow, PointerMovesThatChangeNoButtonStateDrawNothing) {
 // Caption actions
 // ---------------------------------------------------------------------------
 
-TEST_F(LauncherWindow, SiteButtonsOpenTheConfiguredAddresses) {
-    launcher->serviceSettings.mainSiteUrl = "http://127.0.0.1:9/main";
-    launcher->serviceSettings.forumUrl = "http://127.0.0.1:9/bbs";
-    clickButton(0);
-    clickButton(1);
-    EXPECT_EQ(launcher->openedAddresses, (std::vector<std::string>{"http://127.0.0.1:9/main", "http://127.0.0.1:9/bbs"}));
-
-    // Nothing configured: nothing to open (no empty explorer window).
-    launcher->serviceSettings.forumUrl.clear();
-    launcher->openedAddresses.clear();
-    clickButton(1);
-    EXPECT_TRUE(launcher->openedAddresses.empty());
+TEST_F(LauncherWindow, SiteButtonsOpenOnlyWebAddresses) {
+    // Anything but an http or https address would be run as a program or
+    // read as a switch by the file explorer.
+    const struct {
+        std::string address;
+        bool opened;
+    } cases[] = {
+        {"http://127.0.0.1:9/main", true},
+        {"https://bbs.quarrionol.com/forum.php?a=1", true},
+        {"", false},
+        {"   ", false},
+        {"/select,C:\\Windows\\System32\\calc.exe", false},
+        {"-e", false},
+        {"C:\\Windows\\System32\\calc.exe", false},
+        {"\\\\host\\share\\setup.exe", false},
+        {"file:///C:/Windows/System32/calc.exe", false},
+        {"javascript:alert(1)", false},
+        {"http://host\" /e,C:\\", false},
+    };
+    for (const auto& c : cases) {
+        for (int button : {0, 1}) {
+            launcher->openedAddresses.clear();
+            launcher->serviceSettings.mainSiteUrl = button == 0 ? c.address : "";
+            launcher->serviceSettings.forumUrl = button == 1 ? c.address : "";
+            clickButton(button);
+            EXPECT_EQ(launcher->openedAddresses,
+                      c.opened ? std::vector<std::string>{c.address} : std::vector<std::string>{})
+                << button << ": " << c.address;
+        }
+    }
 }
 
 TEST_F(LauncherWindow, SettingsButtonShowsThePanelAndFreesTheBossKey) {
@@ -449,6 +467,45 @@ TEST_F(LauncherWindow, SettingsButtonShowsThePanelAndFreesTheBossKey) {
     launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL);
     clickButton(2);
     EXPECT_TRUE(visible(launcher->settingsPanel.get()));
+    EXPECT_FALSE(hotKeyTaken(MOD_CONTROL, VK_F9));
+}
+
+TEST_F(LauncherWindow, BossKeyComesBackWhenTheSettingsPanelIsHiddenOtherThanByItsButtons) {
+    SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
+    const struct {
+        const char* how;
+        std::function<void()> hide;
+        std::function<void()> bringBack;
+    } ways[] = {
+        {"to the tray", [this] { clickButton(4); },
+         [this] { SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN); }},
+        {"minimised", [this] { clickButton(5); },
+         [this] { launcher->ShowWindow(SW_RESTORE); }},
+        {"tray click", [this] { SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN); },
+         [this] { SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN); }},
+        {"boss key", [this] { SendMessageA(hwnd, WM_HOTKEY, 1001, 0); },
+         [this] { SendMessageA(hwnd, WM_HOTKEY, 1001, 0); }},
+    };
+    for (const auto& way : ways) {
+        launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL);
+        clickButton(2);
+        ASSERT_TRUE(visible(launcher->settingsPanel.get())) << way.how;
+        ASSERT_FALSE(hotKeyTaken(MOD_CONTROL, VK_F9)) << way.how;
+
+        way.hide();
+        EXPECT_FALSE(visible(launcher->settingsPanel.get())) << way.how;
+        EXPECT_TRUE(hotKeyTaken(MOD_CONTROL, VK_F9)) << way.how;
+        way.bringBack();
+        pumpMessages();
+        EXPECT_TRUE(IsWindowVisible(hwnd)) << way.how;
+        EXPECT_TRUE(hotKeyTaken(MOD_CONTROL, VK_F9)) << way.how;
+    }
+
+    // No boss key chosen: hiding the panel registers nothing.
+    launcher->SetBossKey(false, VK_F9, HOTKEYF_CONTROL);
+    clickButton(2);
+    clickButton(5);
+    launcher->ShowWindow(SW_RESTORE);
     EXPECT_FALSE(hotKeyTaken(MOD_CONTROL, VK_F9));
 }
 
@@ -739,6 +796,50 @@ TEST_F(LauncherWindow, SplashComesFromTheCurrentDirectoryUntilTheGameIsReady) {
     }
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_TEXT)));
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
+}
+
+TEST_F(LauncherWindow, SplashThatIsNoJpegIsNotDrawnAndTheFileIsReadOnce) {
+    const Rect w = window();
+    const POINT middle{(w.width() - 800) / 2 + 400, (w.height() - 550) / 2 + 25 + 275};
+    const auto litPoints = [&] {
+        ClientPixels screen(hwnd);
+        int lit = 0;
+        for (int dx = -200; dx <= 200; dx += 50)
+            for (int dy = -150; dy <= 150; dy += 50)
+                if (screen.at(middle.x + dx, middle.y + dy) != kBlack) ++lit;
+        return lit;
+    };
+    const std::string jpeg = readFile(joinPath(sourceDir(), "res\\bg.jpg")).value_or("");
+    ASSERT_FALSE(jpeg.empty());
+    const std::string bitmap = readFile(joinPath(sourceDir(), "res\\bmp\\132.bmp")).value_or("BM");
+    const struct {
+        const char* name;
+        std::string bytes;
+    } notJpeg[] = {
+        {"placeable metafile", std::string("\xD7\xCD\xC6\x9A\0\0", 6) + std::string(4096, '\x7F')},
+        {"enhanced metafile", std::string("\x01\0\0\0\x6C\0\0\0", 8) + std::string(4096, '\0')},
+        {"bitmap", bitmap},
+        {"garbage", std::string(100000, '\xA5')},
+        {"empty", ""},
+    };
+    for (const auto& c : notJpeg) {
+        // A fresh launcher, which has read no splash picture yet.
+        if (launcher && launcher->m_hWnd) launcher->DestroyWindow();
+        create();
+        launcher->layoutWidth = launcher->layoutHeight = 0;
+        TempDir dir("badsplash");
+        ASSERT_TRUE(writeFile(dir.file("bg.jpg"), c.bytes));
+        CurrentDirectory cd(dir.path());
+        repaint(hwnd);
+        EXPECT_EQ(litPoints(), 0) << c.name;
+        EXPECT_EQ(launcher->layoutWidth, 0) << c.name;
+        EXPECT_TRUE(IsWindowVisible(control(IDC_PROGRESS_TEXT))) << c.name;
+
+        // Read once per run: a picture put there later is not read.
+        ASSERT_TRUE(writeFile(dir.file("bg.jpg"), jpeg));
+        repaint(hwnd);
+        EXPECT_EQ(litPoints(), 0) << c.name;
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -84,4 +84,53 @@ TEST(TrayRestore, TaskbarCreatedBringsBackOnlyAnIconThatWasShowing) {
     pumpMessages();
 }
 
+// A launcher started before the shell: every tray call fails until the
+// shell is "there".
+class LauncherBeforeTheShell : public QuietLauncher {
+public:
+    bool shellThere = false;
+
+protected:
+    BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) override {
+        return shellThere ? CLauncherDlg::ShellNotifyIcon(message, data) : FALSE;
+    }
+};
+
+TEST(TrayRestore, IconAppearsOnceTheShellIsThereAndHidingWaitsForIt) {
+    OleInitialize(nullptr);
+    TrayKeeper keeper;
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+
+    auto launcher = std::make_unique<LauncherBeforeTheShell>();
+    ASSERT_TRUE(launcher->Create(IDD_LAUNCHER_DIALOG, nullptr));
+    const HWND hwnd = launcher->m_hWnd;
+    KillTimer(hwnd, 1001);
+    KillTimer(hwnd, 1002);
+    launcher->ShowWindow(SW_SHOW);
+    pumpMessages();
+    ASSERT_FALSE(iconShowing(hwnd));
+
+    // To the tray with no icon to come back through: minimised, not hidden.
+    launcher->RunCaptionAction(4);
+    pumpMessages();
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(IsIconic(hwnd));
+    EXPECT_FALSE(iconShowing(hwnd));
+    launcher->ShowWindow(SW_RESTORE);
+
+    // The shell arrives and announces its taskbar: the icon is added.
+    launcher->shellThere = true;
+    SendMessageA(hwnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(iconShowing(hwnd));
+
+    // Now hiding to the tray hides.
+    launcher->RunCaptionAction(4);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+
+    launcher->DestroyWindow();
+    pumpMessages();
+}
+
 } // namespace

@@ -1,0 +1,153 @@
+#include "app/client_update_win.h"
+
+#include "app/executable_image.h"
+#include "framework/handles_win.h"
+
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <new>
+#include <vector>
+
+namespace {
+
+const char kPendingUpdateName[] = "\\TarvoWebEntry2.dat";
+const char kClientName[] = "\\TarvoWebEntry.exe";
+
+// A pending update larger than this is not a client; it is not read.
+constexpr DWORD kMaxUpdateSize = 512u * 1024 * 1024;
+
+// Enables the debug privilege for its lifetime and then puts back the state
+// the privilege had before. Every failure is ignored: without the privilege
+// the open may still succeed.
+class DebugPrivilegeScope {
+public:
+    DebugPrivilegeScope() {
+        HANDLE rawToken = nullptr;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken)) return;
+        token_.reset(rawToken);
+        TOKEN_PRIVILEGES wanted{};
+        if (!::LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &wanted.Privileges[0].Luid)) return;
+        wanted.PrivilegeCount = 1;
+        wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        DWORD previousSize = 0;
+        // The call succeeds even when the token lacks the privilege; only
+        // ERROR_SUCCESS means it was changed and must be changed back.
+        if (::AdjustTokenPrivileges(token_.get(), FALSE, &wanted, sizeof(previous_), &previous_, &previousSize) &&
+            ::GetLastError() == ERROR_SUCCESS) {
+            adjusted_ = true;
+        }
+    }
+    ~DebugPrivilegeScope() {
+        // The previous state lists only what the call changed: nothing when
+        // the privilege was enabled already.
+        if (adjusted_) ::AdjustTokenPrivileges(token_.get(), FALSE, &previous_, 0, nullptr, nullptr);
+    }
+    DebugPrivilegeScope(const DebugPrivilegeScope&) = delete;
+    DebugPrivilegeScope& operator=(const DebugPrivilegeScope&) = delete;
+
+private:
+    tarvo::UniqueHandle token_;
+    TOKEN_PRIVILEGES previous_{};
+    bool adjusted_ = false;
+};
+
+void reportStopFailure(DWORD error) {
+    char text[64];
+    std::snprintf(text, sizeof(text), "关闭进程失败!错误码:%d", static_cast<int>(error));
+    ::MessageBoxA(nullptr, text, "提示", MB_OK);
+}
+
+// Ends one process; 0 on success, otherwise the error code of the failed step.
+DWORD endProcess(DWORD processId) {
+    tarvo::UniqueHandle process;
+    {
+        DebugPrivilegeScope privilege;
+        process.reset(::OpenProcess(0x1F0FFF, FALSE, processId));
+        if (!process) return ::GetLastError();
+        if (!::TerminateProcess(process.get(), 0)) return ::GetLastError();
+    }
+    // Termination only starts the process's end; its files are closed once
+    // it is gone.
+    ::WaitForSingleObject(process.get(), kAutoPatcherExitWaitMs);
+    return 0;
+}
+
+tarvo::UniqueHandle openFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+    HANDLE file = ::CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return tarvo::UniqueHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+// The whole pending file, or false when it cannot be read whole.
+bool readWholeFile(HANDLE file, std::vector<unsigned char>& bytes) {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file, &size) || size.QuadPart <= 0 || size.QuadPart > kMaxUpdateSize) return false;
+    try {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    DWORD done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        if (!::ReadFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr) || got == 0)
+            return false;
+        done += got;
+    }
+    return true;
+}
+
+// Writes the bytes to a new file and flushes them to disk; false on any failure.
+bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    tarvo::UniqueHandle file = openFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    if (!file) return false;
+    DWORD done = 0;
+    while (done < bytes.size()) {
+        DWORD wrote = 0;
+        if (!::WriteFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &wrote, nullptr) ||
+            wrote == 0)
+            return false;
+        done += wrote;
+    }
+    return ::FlushFileBuffers(file.get()) != FALSE;
+}
+
+} // namespace
+
+void stopAutoPatcher(const char* processName) {
+    const HANDLE rawSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (rawSnapshot == INVALID_HANDLE_VALUE || !rawSnapshot) return;
+    tarvo::UniqueHandle snapshot(rawSnapshot);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
+        if (_stricmp(entry.szExeFile, processName) != 0) continue;
+        if (const DWORD error = endProcess(entry.th32ProcessID)) reportStopFailure(error);
+        break;  // only the first one
+    }
+}
+
+UpdateOutcome installPendingUpdate(const std::string& directory) {
+    const std::string pending = directory + kPendingUpdateName;
+    const std::string client = directory + kClientName;
+
+    std::vector<unsigned char> bytes;
+    {
+        // Others may read it meanwhile, nobody may change it.
+        tarvo::UniqueHandle file = openFile(pending, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+        if (!file) return UpdateOutcome::None;
+        if (!readWholeFile(file.get(), bytes)) return UpdateOutcome::NotAProgram;
+    }
+    if (!isWholeExecutable(bytes.data(), bytes.size())) return UpdateOutcome::NotAProgram;
+
+    // Beside the client, so that the replacement stays on one volume and is
+    // a rename, never a copy that could be cut short.
+    const std::string temporary = client + ".new";
+    if (!writeWholeFile(temporary, bytes) ||
+        !::MoveFileExA(temporary.c_str(), client.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileA(temporary.c_str());
+        return UpdateOutcome::NotInstalled;
+    }
+    ::DeleteFileA(pending.c_str());
+    return UpdateOutcome::Installed;
+}

@@ -1,0 +1,12 @@
+// Whether a file's bytes are a whole Windows program: the check a pending
+// client update must pass before it may replace the client.
+#pragma once
+
+#include <cstddef>
+
+// True when the bytes hold a complete executable image: the "MZ" header, a
+// "PE\0\0" header inside the file, a file header marked executable (and not a
+// library), a known optional header that fits, at least one section, and a
+// section table and section data that all lie inside the file. A file cut
+// short while it was being written fails the last test.
+bool isWholeExecutable(const unsigned char* data, std::size_t size);
