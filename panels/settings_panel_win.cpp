@@ -138,7 +138,10 @@ LRESULT CMyCfgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCPAINT) return 0;  // no frame to paint
     if (message == WM_ERASEBKGND) {
         // The background copy covers the field, so the field comes after it.
+        RECT clip{};
+        if (::GetClipBox(reinterpret_cast<HDC>(wParam), &clip) != ERROR) eraseClip_ = clip;
         const LRESULT erased = CSimpleWnd::WindowProc(message, wParam, lParam);
+        eraseClip_.reset();
         DrawHotKeyField();
         return erased;
     }
@@ -146,7 +149,24 @@ LRESULT CMyCfgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CMyCfgDlg::PaintBackground() {
-    copyBackground(paintLock_);
+    if (!eraseClip_) {
+        copyBackground(paintLock_);
+    } else {
+        // Only where the erase was asked for: a copy over the whole panel
+        // would wipe the texts of controls that are not repainted after it
+        // (ticking the box erases the panel behind the box alone).
+        tarvo::LockGuard guard(paintLock_);
+        tarvo::WindowDC window(m_hWnd);
+        if (window.get() && background_.get()) {
+            ::IntersectClipRect(window.get(), eraseClip_->left, eraseClip_->top, eraseClip_->right,
+                                eraseClip_->bottom);
+            tarvo::MemoryDC memory(window.get());
+            if (memory.get()) {
+                tarvo::SelectGuard select(memory.get(), background_.get());
+                ::BitBlt(window.get(), 0, 0, backgroundWidth_, backgroundHeight_, memory.get(), 0, 0, SRCCOPY);
+            }
+        }
+    }
     PlaceNearOwner();
 }
 

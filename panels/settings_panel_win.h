@@ -7,6 +7,7 @@
 #include "framework/wnd_win.h"
 #include "panels/simple_wnd_win.h"
 
+#include <optional>
 #include <string>
 
 class CSkinButton;
@@ -55,4 +56,7 @@ private:
     CSkinButton* confirmButton_ = nullptr;
     tarvo::CButton enableBox_;
     WNDPROC hotKeyFieldPrevious_ = nullptr;
+    // The part of the panel the erase being handled is for (client
+    // coordinates); none outside an erase.
+    std::optional<RECT> eraseClip_;
 };

@@ -517,9 +517,18 @@ TEST_F(PanelTest, BossKeyFieldIsFramedAndShowsTheChosenKeyInTheSkinColour) {
     for (const auto& c : cases) {
         settings().hotKeyField().SetHotKey(c.key, c.flags);
         EXPECT_EQ(CMyCfgDlg::HotKeyText(c.key, c.flags), c.text) << c.what;
+        // Shown from somewhere else, as the caption button shows it: the
+        // panel places itself while it paints.
+        settings().MoveWindow(0, 0, 100, 100, FALSE);
         settings().ShowWindow(SW_SHOWNA);
-        RedrawWindow(panel, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         pumpMessages();
+        // The player clicks into the field and ticks the box.
+        SendMessageA(GetDlgItem(panel, IDC_BOSS_HOTKEY), WM_LBUTTONDOWN, MK_LBUTTON, pointParam(5, 5));
+        SendMessageA(GetDlgItem(panel, IDC_BOSS_HOTKEY), WM_LBUTTONUP, 0, pointParam(5, 5));
+        SendMessageA(GetDlgItem(panel, IDC_BOSS_ENABLE), BM_CLICK, 0, 0);
+        SendMessageA(GetDlgItem(panel, IDC_BOSS_ENABLE), BM_CLICK, 0, 0);
+        pumpMessages();
+        RedrawWindow(panel, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         const Pixels shown = Pixels::OfClient(panel);
         ASSERT_TRUE(shown.ok());
 
@@ -533,6 +542,13 @@ TEST_F(PanelTest, BossKeyFieldIsFramedAndShowsTheChosenKeyInTheSkinColour) {
             << c.what;
         EXPECT_EQ(pixelsOfColour(shown, RECT{frame.right - 1, frame.top, frame.right, frame.bottom}, kSkin), height)
             << c.what;
+
+        // The prompt beside the field stays readable over the bitmap.
+        const HWND prompt = FindWindowExA(panel, nullptr, "Static", nullptr);
+        ASSERT_NE(prompt, nullptr);
+        RECT promptBox = windowRect(prompt);
+        MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&promptBox), 2);
+        EXPECT_GT(pixelsOfColour(shown, promptBox, kSkin), 10) << c.what;
 
         // The key's text inside, in the skin colour; a longer text has more ink.
         const RECT inside{field.left + 1, field.top + 1, field.right - 1, field.bottom - 1};
