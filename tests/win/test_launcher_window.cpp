@@ -930,6 +930,16 @@ TEST_F(LauncherWindow, NothingOfTheProgressLabelsStaysOnceTheGameIsReady) {
         }
     }
 
+    // A tick changes the percentage: the new one is drawn over the splash.
+    tick(1002);
+    flushPaint(hwnd);
+    {
+        const Pixels ticked = Pixels::OfClient(hwnd);
+        const RECT percent = toRECT(labels[1]);
+        EXPECT_GT(pixelsOfColour(ticked, percent, RGB(198, 170, 102)), 5) << text(IDC_PROGRESS_PERCENT);
+        EXPECT_LT(pixelsOfColour(ticked, percent, kBlack), labels[1].width() * labels[1].height() / 2);
+    }
+
     // The game becomes ready; only what the system asks to repaint is painted.
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     flushPaint(hwnd);
