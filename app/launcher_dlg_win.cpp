@@ -1,5 +1,6 @@
 #include "app/launcher_dlg_win.h"
 
+#include "framework/skin_label_win.h"
 #include "panels/exit_panel_win.h"
 #include "panels/game_host_panel_win.h"
 #include "panels/settings_panel_win.h"
@@ -169,6 +170,7 @@ BOOL CLauncherDlg::OnInitDialog() {
     // starts the worker: a quick reply may show the player's name while the
     // set-up is still running, and hiding it afterwards would lose it.
     for (int id : {IDC_PROGRESS_TEXT, IDC_PROGRESS_PERCENT, IDC_PLAYER_NAME, IDC_MESSAGE_LABEL}) {
+        tarvo::AttachSkinLabel(GetDlgItem(id));  // drawn clean over the skin
         ::ShowWindow(GetDlgItem(id), SW_HIDE);
     }
 

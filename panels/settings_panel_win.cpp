@@ -7,6 +7,28 @@
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
 
+#include "framework/skin_label_win.h"
+
+#include <commctrl.h>
+
+namespace {
+
+// The settings panel a hot-key field belongs to, as a window property.
+const char kPanelProperty[] = "TarvoSettingsPanel";
+
+const COLORREF kFieldGround = RGB(12, 10, 7);
+const COLORREF kFieldEdge = RGB(64, 49, 33);
+
+// The static texts of the panel are hollow labels over the bitmap.
+BOOL CALLBACK attachLabel(HWND child, LPARAM) {
+    char className[16] = {};
+    ::GetClassNameA(child, className, sizeof(className));
+    if (::lstrcmpiA(className, "Static") == 0) tarvo::AttachSkinLabel(child);
+    return TRUE;
+}
+
+} // namespace
+
 tarvo::CriticalSection CMyCfgDlg::paintLock_;
 
 CMyCfgDlg::~CMyCfgDlg() = default;
@@ -17,7 +39,95 @@ BOOL CMyCfgDlg::OnInitDialog() {
     enableBox_.Bind(GetDlgItem(IDC_BOSS_ENABLE));
     closeButton_ = addButton(kButtonSettingsClose);
     confirmButton_ = addButton(kButtonSettingsConfirm);
+    ::EnumChildWindows(m_hWnd, attachLabel, 0);
+    if (const HWND field = hotKeyField_.m_hWnd) {
+        ::SetPropA(field, kPanelProperty, this);
+        hotKeyFieldPrevious_ = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CMyCfgDlg::hotKeyFieldProc)));
+    }
     return TRUE;
+}
+
+LRESULT CALLBACK CMyCfgDlg::hotKeyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto* panel = static_cast<const CMyCfgDlg*>(::GetPropA(field, kPanelProperty));
+    if (!panel || !panel->hotKeyFieldPrevious_) return ::DefWindowProcA(field, message, wParam, lParam);
+    const WNDPROC previous = panel->hotKeyFieldPrevious_;
+    switch (message) {
+    case WM_NCPAINT:
+        return 0;  // the panel draws the frame
+    case WM_ERASEBKGND:
+        return TRUE;
+    case WM_PAINT: {
+        // Let the control do its own painting (it places its caret there),
+        // then draw the field over it.
+        const LRESULT result = ::CallWindowProcA(previous, field, message, wParam, lParam);
+        panel->DrawHotKeyField();
+        return result;
+    }
+    case WM_NCDESTROY:
+        ::SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        ::RemovePropA(field, kPanelProperty);
+        break;
+    default:
+        break;
+    }
+    return ::CallWindowProcA(previous, field, message, wParam, lParam);
+}
+
+std::string CMyCfgDlg::HotKeyText(WORD virtualKey, WORD modifiers) {
+    if (virtualKey == 0) return "无";
+    std::string text;
+    if (modifiers & HOTKEYF_CONTROL) text += "Ctrl + ";
+    if (modifiers & HOTKEYF_SHIFT) text += "Shift + ";
+    if (modifiers & HOTKEYF_ALT) text += "Alt + ";
+    LONG scan = static_cast<LONG>(::MapVirtualKeyA(virtualKey, 0)) << 16;
+    if (modifiers & HOTKEYF_EXT) scan |= 1L << 24;
+    char name[64] = {};
+    if (::GetKeyNameTextA(scan, name, sizeof(name)) > 0) {
+        text += name;
+    } else if ((virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z')) {
+        text += static_cast<char>(virtualKey);
+    } else {
+        char code[16];
+        wsprintfA(code, "#%u", static_cast<unsigned>(virtualKey));
+        text += code;
+    }
+    return text;
+}
+
+void CMyCfgDlg::DrawHotKeyField() const {
+    const HWND field = hotKeyField_.m_hWnd;
+    if (!m_hWnd || !field) return;
+    RECT box{};
+    ::GetWindowRect(field, &box);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&box), 2);
+
+    tarvo::WindowDC dc(m_hWnd);
+    if (!dc.get()) return;
+    // The frame just outside the control, then its own edge and ground.
+    RECT frame = box;
+    ::InflateRect(&frame, 1, 1);
+    tarvo::Brush gold(::CreateSolidBrush(skin::kTextColour));
+    tarvo::Brush edge(::CreateSolidBrush(kFieldEdge));
+    tarvo::Brush ground(::CreateSolidBrush(kFieldGround));
+    ::FrameRect(dc.get(), &frame, gold.get());
+    ::FrameRect(dc.get(), &box, edge.get());
+    RECT inside = box;
+    ::InflateRect(&inside, -1, -1);
+    ::FillRect(dc.get(), &inside, ground.get());
+
+    WORD virtualKey = 0;
+    WORD modifiers = 0;
+    hotKeyField_.GetHotKey(virtualKey, modifiers);
+    const HFONT font = reinterpret_cast<HFONT>(::SendMessageA(field, WM_GETFONT, 0, 0));
+    tarvo::SelectGuard selectFont(dc.get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(dc.get(), TRANSPARENT);
+    ::SetTextColor(dc.get(), skin::kTextColour);
+    RECT text = inside;
+    text.left += 2;
+    const std::string shown = HotKeyText(virtualKey, modifiers);
+    ::DrawTextA(dc.get(), shown.c_str(), static_cast<int>(shown.size()), &text,
+                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 LRESULT CMyCfgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -26,11 +136,37 @@ LRESULT CMyCfgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(skin::skinColours(reinterpret_cast<HDC>(wParam)));
     }
     if (message == WM_NCPAINT) return 0;  // no frame to paint
+    if (message == WM_ERASEBKGND) {
+        // The background copy covers the field, so the field comes after it.
+        RECT clip{};
+        if (::GetClipBox(reinterpret_cast<HDC>(wParam), &clip) != ERROR) eraseClip_ = clip;
+        const LRESULT erased = CSimpleWnd::WindowProc(message, wParam, lParam);
+        eraseClip_.reset();
+        DrawHotKeyField();
+        return erased;
+    }
     return CSimpleWnd::WindowProc(message, wParam, lParam);
 }
 
 void CMyCfgDlg::PaintBackground() {
-    copyBackground(paintLock_);
+    if (!eraseClip_) {
+        copyBackground(paintLock_);
+    } else {
+        // Only where the erase was asked for: a copy over the whole panel
+        // would wipe the texts of controls that are not repainted after it
+        // (ticking the box erases the panel behind the box alone).
+        tarvo::LockGuard guard(paintLock_);
+        tarvo::WindowDC window(m_hWnd);
+        if (window.get() && background_.get()) {
+            ::IntersectClipRect(window.get(), eraseClip_->left, eraseClip_->top, eraseClip_->right,
+                                eraseClip_->bottom);
+            tarvo::MemoryDC memory(window.get());
+            if (memory.get()) {
+                tarvo::SelectGuard select(memory.get(), background_.get());
+                ::BitBlt(window.get(), 0, 0, backgroundWidth_, backgroundHeight_, memory.get(), 0, 0, SRCCOPY);
+            }
+        }
+    }
     PlaceNearOwner();
 }
 

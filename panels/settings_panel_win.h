@@ -7,6 +7,9 @@
 #include "framework/wnd_win.h"
 #include "panels/simple_wnd_win.h"
 
+#include <optional>
+#include <string>
+
 class CSkinButton;
 
 class CMyCfgDlg : public CSimpleWnd {
@@ -25,6 +28,15 @@ public:
     CSkinButton* closeButton() const { return closeButton_; }
     CSkinButton* confirmButton() const { return confirmButton_; }
 
+    // The hot-key field as the player sees it on the dark skin: a frame in
+    // the skin colour around control 1011, a dark ground and the chosen key
+    // ("Ctrl + Alt + K", or "无" for none) in the skin colour. Drawn through
+    // the panel's own device context after its background, and again
+    // whenever the field itself repaints.
+    void DrawHotKeyField() const;
+    // The text the field shows for a key in the hot-key control's encoding.
+    static std::string HotKeyText(WORD virtualKey, WORD modifiers);
+
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnButtonPressed(int index) override;
@@ -32,6 +44,9 @@ protected:
 private:
     // Hides the panel and applies the enable box and the hot key.
     void applyBossKey();
+    // The hot-key control's window procedure, which leaves its painting to
+    // DrawHotKeyField.
+    static LRESULT CALLBACK hotKeyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam);
 
     // The panel class's background paint lock.
     static tarvo::CriticalSection paintLock_;
@@ -40,4 +55,8 @@ private:
     CSkinButton* closeButton_ = nullptr;
     CSkinButton* confirmButton_ = nullptr;
     tarvo::CButton enableBox_;
+    WNDPROC hotKeyFieldPrevious_ = nullptr;
+    // The part of the panel the erase being handled is for (client
+    // coordinates); none outside an erase.
+    std::optional<RECT> eraseClip_;
 };

@@ -11,6 +11,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,7 +89,23 @@ tarvo::ComPtr<IPicture> loadJpegPicture(HANDLE file) {
 
 } // namespace
 
-BOOL CLauncherDlg::OnEraseBkgnd(HDC dc) {
+BOOL CLauncherDlg::OnEraseBkgnd(HDC windowDc) {
+    // Everything but the buttons is drawn off screen first and copied in one
+    // go: a label whose text changes asks for the skin under it at every
+    // progress tick, and the black ground must not show between the fill
+    // and the splash picture.
+    const RECT client = GetClientRect();
+    const int CW = client.right - client.left;
+    const int CH = client.bottom - client.top;
+    tarvo::MemoryDC canvas(windowDc);
+    tarvo::Bitmap canvasBitmap(canvas.get() ? ::CreateCompatibleBitmap(windowDc, CW, CH) : nullptr);
+    std::optional<tarvo::SelectGuard> selectCanvas;
+    HDC dc = windowDc;
+    if (canvas.get() && canvasBitmap.get()) {
+        selectCanvas.emplace(canvas.get(), canvasBitmap.get());
+        dc = canvas.get();
+    }
+
     {
         tarvo::LockGuard lock(g_launcherPaintLock);
         const RECT window = GetWindowRect();
@@ -99,9 +116,6 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC dc) {
         // The frame runs along the edges of the client area: on this bordered
         // window the outer size would put the right and bottom strips just
         // past the client edge, where they would never be seen.
-        const RECT client = GetClientRect();
-        const int CW = client.right - client.left;
-        const int CH = client.bottom - client.top;
         tarvo::Brush frame(::CreateSolidBrush(kFrameColour));
         for (const Rect& strip : frameStrips(CW, CH)) fillRect(dc, strip, frame.get());
 
@@ -113,6 +127,9 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC dc) {
         }
     }
 
+    if (!clientReady) DrawPicture(dc, currentDirectory() + "\\bg.jpg", kSplashSize.cx, kSplashSize.cy);
+    if (dc != windowDc) ::BitBlt(windowDc, 0, 0, CW, CH, dc, 0, 0, SRCCOPY);
+
     for (const auto& button : captionButtons) button->Draw(true);
 
     if (IsWindowVisible() && gameHostPanel && gameHostPanel->m_hWnd && clientReady) {
@@ -121,7 +138,6 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC dc) {
     PlaceMessageLabel();
 
     if (!clientReady) {
-        DrawPicture(dc, currentDirectory() + "\\bg.jpg", kSplashSize.cx, kSplashSize.cy);
         SetDlgItemText(IDC_PROGRESS_TEXT, kInitialisingText);
         ::ShowWindow(GetDlgItem(IDC_PROGRESS_TEXT), SW_SHOW);
     }

@@ -12,6 +12,7 @@
 #include "panels/web_page_panel_win.h"
 #include "resource.h"
 #include "service/server_list_panel_win.h"
+#include "support/pixels_win.h"
 #include "support/test_support_win.h"
 #include "window/skin_button_win.h"
 
@@ -22,6 +23,7 @@
 #include <ole2.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -947,6 +949,125 @@ TEST_F(LauncherWindow, NewMessageLabelBlinksWithOneTimer) {
         tick(1003);
         EXPECT_EQ(IsWindowVisible(control(IDC_MESSAGE_LABEL)) != FALSE, expected);
     }
+}
+
+// ---------------------------------------------------------------------------
+// Labels over the skin
+// ---------------------------------------------------------------------------
+
+// Paints whatever waits to be painted in the window and its children,
+// without invalidating anything more.
+void flushPaint(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    pumpMessages();
+}
+
+RECT toRECT(const Rect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+bool overlaps(const Rect& a, const Rect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+TEST_F(LauncherWindow, PlayerNameIsDrawnWholeAndCleanOverTheTitleStrip) {
+    TempDir empty("name");
+    CurrentDirectory cd(empty.path());
+    repaint(hwnd);
+    const HWND name = control(IDC_PLAYER_NAME);
+    const Rect box = childRect(name);
+    const Rect c = client();
+
+    // The label lies in the title strip, clear of every caption button (the
+    // image of button 8 drawn over a hollow label covered its first letters).
+    EXPECT_LE(box.bottom, 50);
+    for (const CaptionButton& b : kCaptionButtons) {
+        const int left = b.fromRight ? c.right - b.x : b.x;
+        EXPECT_FALSE(overlaps(box, makeRect(left, b.y, b.width, b.height)))
+            << "button " << b.index << " and the label at " << box.left << ", " << box.top << ", " << box.width()
+            << " x " << box.height();
+    }
+
+    const Pixels skin = Pixels::OfClient(hwnd);
+    ASSERT_TRUE(skin.ok());
+
+    // A longer text shown first, then the name, as a later reply would set it.
+    const struct {
+        const char* text;
+    } texts[] = {{"欢迎光临！天下"}, {"玄洲游侠"}, {"A&B 玄洲"}, {"纵横玄洲之青龙游侠客"}};
+    for (const auto& t : texts) {
+        SetDlgItemTextA(hwnd, IDC_PLAYER_NAME, t.text);
+        ShowWindow(name, SW_SHOW);
+        flushPaint(hwnd);
+
+        // The whole name fits the label.
+        HDC measure = GetDC(name);
+        HGDIOBJ old = SelectObject(measure, reinterpret_cast<HGDIOBJ>(SendMessageA(name, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32A(measure, t.text, static_cast<int>(strlen(t.text)), &extent);
+        SelectObject(measure, old);
+        ReleaseDC(name, measure);
+        EXPECT_LE(extent.cx, box.width()) << t.text;
+        EXPECT_LE(extent.cy, box.height()) << t.text;
+
+        // What the player should see: the skin alone with the name drawn
+        // on it in the label's font and colours.
+        Pixels expected = skin.Duplicate();
+        SelectObject(expected.dc(), reinterpret_cast<HGDIOBJ>(SendMessageA(name, WM_GETFONT, 0, 0)));
+        SetTextColor(expected.dc(), RGB(198, 170, 102));
+        SetBkColor(expected.dc(), kBlack);
+        SetBkMode(expected.dc(), OPAQUE);
+        RECT place = toRECT(box);
+        DrawTextA(expected.dc(), t.text, -1, &place, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+
+        const Pixels shown = Pixels::OfClient(hwnd);
+        EXPECT_GT(differingPixels(shown, skin, toRECT(box)), 20) << t.text << ": the name is drawn";
+        EXPECT_EQ(differingPixels(shown, expected, toRECT(box)), 0) << t.text << ": nothing else is there";
+    }
+}
+
+TEST_F(LauncherWindow, NothingOfTheProgressLabelsStaysOnceTheGameIsReady) {
+    TempDir withPicture("labels");
+    ASSERT_TRUE(copyFileTo(joinPath(sourceDir(), "res\\bg.jpg"), withPicture.file("bg.jpg")));
+    CurrentDirectory cd(withPicture.path());
+    tick(1002, 7);
+    repaint(hwnd);
+    const Rect labels[] = {childRect(control(IDC_PROGRESS_TEXT)), childRect(control(IDC_PROGRESS_PERCENT))};
+    {
+        const Pixels before = Pixels::OfClient(hwnd);
+        for (const Rect& r : labels) {
+            const int area = r.width() * r.height();
+            EXPECT_LT(pixelsOfColour(before, toRECT(r), kBlack), area) << "the label shows over the splash";
+        }
+    }
+
+    // A tick changes the percentage: the new one is drawn over the splash.
+    tick(1002);
+    flushPaint(hwnd);
+    {
+        const Pixels ticked = Pixels::OfClient(hwnd);
+        const RECT percent = toRECT(labels[1]);
+        EXPECT_GT(pixelsOfColour(ticked, percent, RGB(198, 170, 102)), 5) << text(IDC_PROGRESS_PERCENT);
+        EXPECT_LT(pixelsOfColour(ticked, percent, kBlack), labels[1].width() * labels[1].height() / 2);
+    }
+
+    // The game becomes ready; only what the system asks to repaint is painted.
+    SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
+    flushPaint(hwnd);
+    tick(1002);
+    flushPaint(hwnd);
+    const Pixels after = Pixels::OfClient(hwnd);
+    for (const Rect& r : labels) {
+        const int area = r.width() * r.height();
+        EXPECT_EQ(pixelsOfColour(after, toRECT(r), kBlack), area) << "the game host panel's black at " << r.left
+                                                                   << ", " << r.top;
+    }
+
+    // Text changes of a hidden label leave nothing on screen either.
+    SetDlgItemTextA(hwnd, IDC_PROGRESS_PERCENT, "55%");
+    flushPaint(hwnd);
+    const Pixels later = Pixels::OfClient(hwnd);
+    EXPECT_EQ(pixelsOfColour(later, toRECT(labels[1]), kBlack), labels[1].width() * labels[1].height());
 }
 
 // ---------------------------------------------------------------------------

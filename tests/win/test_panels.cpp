@@ -8,6 +8,7 @@
 #include "panels/web_page_panel_win.h"
 #include "resource.h"
 #include "service/server_list_panel_win.h"
+#include "support/pixels_win.h"
 #include "support/test_support_win.h"
 #include "window/boss_key.h"
 #include "window/skin_button_win.h"
@@ -369,6 +370,15 @@ TEST_F(PanelTest, SkinColoursOnSettingsAndExitPanelsOnly) {
 
 // ---- Backgrounds ------------------------------------------------------------
 
+// A control's window rectangle in its panel's client coordinates, grown by
+// `margin` on every side.
+RECT childBox(HWND panel, int id, int margin) {
+    RECT r = windowRect(GetDlgItem(panel, id));
+    MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&r), 2);
+    InflateRect(&r, margin, margin);
+    return r;
+}
+
 // True when the client point lies in one of the panel's child windows or in
 // one of the boxes.
 bool covered(HWND panel, POINT p, const std::vector<RECT>& boxes) {
@@ -447,7 +457,8 @@ TEST_F(PanelTest, BackgroundBitmapIsCopiedUnscaledAtTheTopLeftCorner) {
     };
     const Case cases[] = {
         {"server list", &serverList(), serverList().background(), 299, 66, {RECT{220, 32, 280, 55}}},
-        {"settings", &settings(), settings().background(), 351, 166, {RECT{316, 5, 344, 30}, RECT{248, 62, 308, 85}}},
+        {"settings", &settings(), settings().background(), 351, 166,
+         {RECT{316, 5, 344, 30}, RECT{248, 62, 308, 85}, childBox(settings().m_hWnd, IDC_BOSS_HOTKEY, 2)}},
         {"exit (top-left 290 x 133 of 351 x 166)", &exitPanel(), exitPanel().background(), 290, 133,
          {RECT{170, 90, 230, 113}, RECT{70, 90, 130, 113}}},
     };
@@ -483,6 +494,71 @@ TEST_F(PanelTest, WebPageHeaderRepeatsEveryBitmapWidth) {
     ReleaseDC(webPage().m_hWnd, dc);
     EXPECT_EQ(compared, 24);
     webPage().ShowWindow(SW_HIDE);
+}
+
+
+TEST_F(PanelTest, BossKeyFieldIsFramedAndShowsTheChosenKeyInTheSkinColour) {
+    constexpr COLORREF kSkin = RGB(198, 170, 102);
+    settings().PlaceNearOwner();
+    const HWND panel = settings().m_hWnd;
+    const RECT field = childBox(panel, IDC_BOSS_HOTKEY, 0);
+    const RECT frame = childBox(panel, IDC_BOSS_HOTKEY, 1);
+    const struct {
+        const char* what;
+        WORD key;
+        WORD flags;
+        const char* text;
+    } cases[] = {
+        {"empty", 0, 0, "无"},
+        {"Ctrl+Alt+K", 'K', HOTKEYF_CONTROL | HOTKEYF_ALT, "Ctrl + Alt + K"},
+        {"Shift+F9", VK_F9, HOTKEYF_SHIFT, "Shift + F9"},
+    };
+    int previousInk = -1;
+    for (const auto& c : cases) {
+        settings().hotKeyField().SetHotKey(c.key, c.flags);
+        EXPECT_EQ(CMyCfgDlg::HotKeyText(c.key, c.flags), c.text) << c.what;
+        // Shown from somewhere else, as the caption button shows it: the
+        // panel places itself while it paints.
+        settings().MoveWindow(0, 0, 100, 100, FALSE);
+        settings().ShowWindow(SW_SHOWNA);
+        pumpMessages();
+        // The player clicks into the field and ticks the box.
+        SendMessageA(GetDlgItem(panel, IDC_BOSS_HOTKEY), WM_LBUTTONDOWN, MK_LBUTTON, pointParam(5, 5));
+        SendMessageA(GetDlgItem(panel, IDC_BOSS_HOTKEY), WM_LBUTTONUP, 0, pointParam(5, 5));
+        SendMessageA(GetDlgItem(panel, IDC_BOSS_ENABLE), BM_CLICK, 0, 0);
+        SendMessageA(GetDlgItem(panel, IDC_BOSS_ENABLE), BM_CLICK, 0, 0);
+        pumpMessages();
+        RedrawWindow(panel, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        const Pixels shown = Pixels::OfClient(panel);
+        ASSERT_TRUE(shown.ok());
+
+        // A frame in the skin colour on all four sides of the field.
+        const int width = frame.right - frame.left;
+        const int height = frame.bottom - frame.top;
+        EXPECT_EQ(pixelsOfColour(shown, RECT{frame.left, frame.top, frame.right, frame.top + 1}, kSkin), width) << c.what;
+        EXPECT_EQ(pixelsOfColour(shown, RECT{frame.left, frame.bottom - 1, frame.right, frame.bottom}, kSkin), width)
+            << c.what;
+        EXPECT_EQ(pixelsOfColour(shown, RECT{frame.left, frame.top, frame.left + 1, frame.bottom}, kSkin), height)
+            << c.what;
+        EXPECT_EQ(pixelsOfColour(shown, RECT{frame.right - 1, frame.top, frame.right, frame.bottom}, kSkin), height)
+            << c.what;
+
+        // The prompt beside the field stays readable over the bitmap.
+        const HWND prompt = FindWindowExA(panel, nullptr, "Static", nullptr);
+        ASSERT_NE(prompt, nullptr);
+        RECT promptBox = windowRect(prompt);
+        MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&promptBox), 2);
+        EXPECT_GT(pixelsOfColour(shown, promptBox, kSkin), 10) << c.what;
+
+        // The key's text inside, in the skin colour; a longer text has more ink.
+        const RECT inside{field.left + 1, field.top + 1, field.right - 1, field.bottom - 1};
+        const int ink = pixelsOfColour(shown, inside, kSkin);
+        EXPECT_GT(ink, 10) << c.what;
+        EXPECT_NE(ink, previousInk) << c.what;
+        previousInk = ink;
+        settings().ShowWindow(SW_HIDE);
+    }
+    settings().hotKeyField().SetHotKey(0, 0);
 }
 
 }  // namespace

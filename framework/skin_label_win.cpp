@@ -1,0 +1,165 @@
+#include "framework/skin_label_win.h"
+
+#include "framework/handles_win.h"
+
+#include <memory>
+#include <vector>
+
+namespace tarvo {
+
+namespace {
+
+// The label's state, and the window procedure it had before, hang on it
+// as a window property.
+const char kStateProperty[] = "TarvoSkinLabel";
+
+// What a label knew before a change of its place or visibility.
+struct LabelState {
+    WNDPROC previous = nullptr;
+    bool wasVisible = false;
+    bool repaintAfter = false;
+};
+
+LabelState* stateOf(HWND label) {
+    return static_cast<LabelState*>(::GetPropA(label, kStateProperty));
+}
+
+std::string labelText(HWND label) {
+    const int length = ::GetWindowTextLengthA(label);
+    if (length <= 0) return std::string();
+    std::vector<char> buffer(static_cast<size_t>(length) + 1);
+    const int got = ::GetWindowTextA(label, buffer.data(), length + 1);
+    return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+}
+
+// Invalidates the parent's skin under the label and the label itself, so
+// that the parent erases there before the label paints its text.
+void invalidateUnder(HWND label) {
+    const HWND parent = ::GetParent(label);
+    if (!parent) return;
+    RECT place{};
+    ::GetWindowRect(label, &place);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+    ::RedrawWindow(parent, &place, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void paintLabel(HWND label) {
+    PaintDC paint(label);
+    const HDC dc = paint.get();
+    if (!dc) return;
+    RECT client{};
+    ::GetClientRect(label, &client);
+    const HFONT font = reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0));
+    SelectGuard selectFont(dc, font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    // The parent chooses the colours; a brush other than the hollow one is
+    // the label's background.
+    HBRUSH brush = nullptr;
+    if (const HWND parent = ::GetParent(label)) {
+        brush = reinterpret_cast<HBRUSH>(
+            ::SendMessageA(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
+    }
+    if (brush && brush != ::GetStockObject(NULL_BRUSH)) ::FillRect(dc, &client, brush);
+    const DWORD style = static_cast<DWORD>(::GetWindowLongA(label, GWL_STYLE));
+    DrawLabelText(dc, client, labelText(label), style);
+}
+
+bool changesPlace(HWND label, const WINDOWPOS& pos) {
+    RECT place{};
+    ::GetWindowRect(label, &place);
+    ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&place), 2);
+    const bool moves = !(pos.flags & SWP_NOMOVE) && (pos.x != place.left || pos.y != place.top);
+    const bool sizes =
+        !(pos.flags & SWP_NOSIZE) && (pos.cx != place.right - place.left || pos.cy != place.bottom - place.top);
+    return moves || sizes;
+}
+
+LRESULT CALLBACK labelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
+    LabelState* found = stateOf(label);
+    if (!found) return ::DefWindowProcA(label, message, wParam, lParam);
+    LabelState& state = *found;
+    const WNDPROC previous = state.previous;
+    switch (message) {
+    case WM_SETTEXT: {
+        // The same text again changes nothing on screen (the launcher sets
+        // the initialising text at every erase of its background).
+        const char* text = reinterpret_cast<const char*>(lParam);
+        if (labelText(label) == (text ? text : "")) return TRUE;
+        const LRESULT result = ::CallWindowProcA(previous, label, message, wParam, lParam);
+        if (::IsWindowVisible(label)) invalidateUnder(label);
+        return result;
+    }
+    case WM_WINDOWPOSCHANGING: {
+        // Hidden, moved or resized while visible: the skin under the old
+        // place. Showing again what is shown, or moving a label to where it
+        // is, repaints nothing (both happen at every paint of the launcher).
+        const WINDOWPOS& pos = *reinterpret_cast<const WINDOWPOS*>(lParam);
+        state.wasVisible = ::IsWindowVisible(label) != FALSE;
+        const bool hides = state.wasVisible && (pos.flags & SWP_HIDEWINDOW);
+        const bool shows = !state.wasVisible && (pos.flags & SWP_SHOWWINDOW);
+        const bool moves = changesPlace(label, pos);
+        if (hides || (state.wasVisible && moves)) invalidateUnder(label);
+        state.repaintAfter = shows || (state.wasVisible && moves && !(pos.flags & SWP_HIDEWINDOW));
+        break;
+    }
+    case WM_WINDOWPOSCHANGED:
+        // ... and under the new one.
+        if (state.repaintAfter) invalidateUnder(label);
+        state.repaintAfter = false;
+        break;
+    case WM_ERASEBKGND:
+        return TRUE;  // the parent's skin is the background
+    case WM_PAINT:
+        paintLabel(label);
+        return 0;
+    case WM_NCDESTROY: {
+        ::SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        ::RemovePropA(label, kStateProperty);
+        delete &state;
+        break;
+    }
+    default:
+        break;
+    }
+    return ::CallWindowProcA(previous, label, message, wParam, lParam);
+}
+
+} // namespace
+
+bool AttachSkinLabel(HWND label) {
+    if (!label || !::IsWindow(label)) return false;
+    if (IsSkinLabel(label)) return true;
+    // The state is freed when the label is destroyed.
+    auto state = std::make_unique<LabelState>();
+    if (!::SetPropA(label, kStateProperty, state.get())) return false;
+    state->previous = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&labelProc)));
+    if (!state->previous) {
+        ::RemovePropA(label, kStateProperty);
+        return false;
+    }
+    state.release();
+    return true;
+}
+
+bool IsSkinLabel(HWND label) {
+    return label && stateOf(label) != nullptr;
+}
+
+void DrawLabelText(HDC dc, const RECT& box, const std::string& text, DWORD style) {
+    UINT format = DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS;
+    switch (style & SS_TYPEMASK) {
+    case SS_CENTER:
+        format |= DT_CENTER;
+        break;
+    case SS_RIGHT:
+        format |= DT_RIGHT;
+        break;
+    default:
+        format |= DT_LEFT;
+        break;
+    }
+    RECT place = box;
+    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &place, format);
+}
+
+} // namespace tarvo
