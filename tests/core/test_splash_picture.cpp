@@ -15,7 +15,7 @@ struct PictureCase {
 TEST(SplashPicture, OnlyJpegImagesAreAccepted) {
     const PictureCase cases[] = {
         {"JFIF", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10), true},
-        {"Exif", std::string("\xFF\xD8\xFF\xE1\x00\x10Exif", 10), true},
+        {"Exif", std::string("\xFF\xD8\xFF\xE1\x00\x10" "Exif", 10), true},
         {"placeable metafile", std::string("\xD7\xCD\xC6\x9A\x00\x00", 6), false},
         {"enhanced metafile", std::string("\x01\x00\x00\x00\x6C\x00\x00\x00", 8), false},
         {"bitmap", "BM6\x00\x00\x00", false},

@@ -168,8 +168,9 @@ TEST(HostileInput, ForeignMessagesWithJunkChangeNothing) {
     ASSERT_TRUE(run.process.isRunning());
     EXPECT_TRUE(alwaysResponsive);
     for (HWND window : windows) {
-        if (IsWindow(window) && GetWindowThreadProcessId(window, nullptr) == GetWindowThreadProcessId(launcher, nullptr))
+        if (IsWindow(window) && GetWindowThreadProcessId(window, nullptr) == GetWindowThreadProcessId(launcher, nullptr)) {
             EXPECT_TRUE(responsive(window)) << windowClass(window);
+        }
     }
     EXPECT_FALSE(waitForMessageBox(run.process.pid(), 0).has_value());
 
