@@ -38,6 +38,19 @@ bool isBlank(const std::string& text) {
     return text.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
+// Whether the primary button is held down right now and its release has not
+// yet reached this thread. Both are asked: the input state says whether the
+// button is up, and a release that came with the press (a tap, a click sent
+// by a tool) may already wait in the queue.
+bool leftButtonStillDown() {
+    const int key = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    if (!(::GetAsyncKeyState(key) & 0x8000)) return false;
+    MSG waiting;
+    if (::PeekMessageA(&waiting, nullptr, WM_NCLBUTTONUP, WM_NCLBUTTONUP, PM_NOREMOVE | PM_NOYIELD)) return false;
+    if (::PeekMessageA(&waiting, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE | PM_NOYIELD)) return false;
+    return true;
+}
+
 } // namespace
 
 // ---- Hit-testing and cursors ------------------------------------------------
@@ -56,6 +69,7 @@ BOOL CLauncherDlg::OnSetCursor(HWND window, UINT hitCode, UINT) {
 
 // ---- Presses, releases and double clicks in the caption ---------------------
 
+
 int CLauncherDlg::PressedButtonAt(POINT screenPoint) {
     for (const auto& button : captionButtons) {
         if (button->Press(screenPoint, false)) return button->Index();
@@ -65,11 +79,19 @@ int CLauncherDlg::PressedButtonAt(POINT screenPoint) {
 
 void CLauncherDlg::OnNcLButtonDown(UINT hitCode, POINT point) {
     RunCaptionAction(PressedButtonAt(point));
-    if (const int command = nonClientDownCommand(static_cast<int>(hitCode))) {
-        SendMessage(WM_SYSCOMMAND, static_cast<WPARAM>(command), static_cast<LPARAM>(packPoint(toPoint(point))));
-        return;
+    switch (pressFollowUp(static_cast<int>(hitCode), leftButtonStillDown())) {
+    case PressFollowUp::SystemCommand:
+        SendMessage(WM_SYSCOMMAND, static_cast<WPARAM>(nonClientDownCommand(static_cast<int>(hitCode))),
+                    static_cast<LPARAM>(packPoint(toPoint(point))));
+        break;
+    case PressFollowUp::MoveLoop:
+        Default();  // the caption: the system's drag-to-move loop
+        break;
+    case PressFollowUp::Nothing:
+        // A quick click: its release is already on its way as a button-up
+        // of its own, which returns the button to its plain look.
+        break;
     }
-    Default();  // the caption: the system's drag-to-move loop
 }
 
 void CLauncherDlg::OnNcLButtonUp(UINT, POINT point) {
