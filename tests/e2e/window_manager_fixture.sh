@@ -8,8 +8,8 @@
 #   window_manager_fixture.sh stop STATE_DIR       ends what start started
 #   window_manager_fixture.sh run STATE_DIR CMD... runs CMD on that display
 #
-# The display is the test display (TARVO_DISPLAY, else DISPLAY, else :77)
-# plus 100; the Wine prefix is STATE_DIR/wine/prefix. `run` exports
+# The display is TARVO_WM_DISPLAY if set, else the test display
+# (TARVO_DISPLAY, else DISPLAY, else :77) plus 100; the Wine prefix is STATE_DIR/wine/prefix. `run` exports
 # TARVO_DISPLAY, TARVO_WINEPREFIX and TARVO_EXPECT_WINDOW_MANAGER=1 for CMD
 # (wine-run reads the first two; the tests check the third).
 set -euo pipefail
@@ -20,8 +20,8 @@ mkdir -p "$state"
 
 base="${TARVO_DISPLAY:-${DISPLAY:-:77}}"
 base="${base#:}"; base="${base%%.*}"
-number=$((base + 100))
-display=":$number"
+display="${TARVO_WM_DISPLAY:-:$((base + 100))}"
+number="${display#:}"
 
 wm_running() {
   DISPLAY="$display" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
