@@ -85,11 +85,33 @@ void CLauncherDlg::OnNcLButtonDown(UINT hitCode, POINT point) {
                     static_cast<LPARAM>(packPoint(toPoint(point))));
         break;
     case PressFollowUp::MoveLoop:
-        Default();  // the caption: the system's drag-to-move loop
+        // The caption: the system's drag-to-move loop, once the pointer
+        // really moves with the button held. A window manager takes the
+        // move over and holds the pointer until the button comes up; were
+        // it asked on every press, a quick click or the first click of a
+        // double click could end before it has the pointer, and the window
+        // would follow the pointer until the next click.
+        if (::DragDetect(m_hWnd, point)) {
+            // The move loop follows the pointer from where it is now: the
+            // way travelled during the check is put on first.
+            POINT now{};
+            ::GetCursorPos(&now);
+            const Rect window = toRect(GetWindowRect());
+            ::SetWindowPos(m_hWnd, nullptr, window.left + now.x - point.x, window.top + now.y - point.y, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            Default();
+        } else {
+            // Released without moving: the release was taken by the drag
+            // check, so its button-up is posted as after a move.
+            PostMessage(WM_NCLBUTTONUP, hitCode, static_cast<LPARAM>(packPoint(toPoint(point))));
+        }
         break;
     case PressFollowUp::Nothing:
-        // A quick click: its release is already on its way as a button-up
-        // of its own, which returns the button to its plain look.
+        // A quick click: its release has already happened. The pressed
+        // button returns to its plain look here, as after a move loop; the
+        // release itself may land elsewhere when the action has moved the
+        // window.
+        for (const auto& button : captionButtons) button->Release(point);
         break;
     }
 }

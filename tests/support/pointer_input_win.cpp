@@ -72,8 +72,10 @@ bool pointerClicks(const std::vector<POINT>& points, int pauseMs) {
 }
 
 bool pointerDoubleClick(int x, int y) {
+    // Each press is held a moment, as a hand holds it, so the program sees
+    // the button down before it comes up.
     return runXdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) +
-                      " click --repeat 2 --delay 80 1");
+                      " mousedown 1 sleep 0.06 mouseup 1 sleep 0.08 mousedown 1 sleep 0.06 mouseup 1");
 }
 
 bool pointerDrag(POINT from, POINT to, int steps) {

@@ -28,7 +28,8 @@ bool pointerMoveTo(int x, int y);
 bool pointerClick(int x, int y);
 // Quick clicks at the points in turn, `pauseMs` between one and the next.
 bool pointerClicks(const std::vector<POINT>& points, int pauseMs);
-// Moves to the point, then two clicks within the double-click time.
+// Moves to the point, then two clicks within the double-click time, each
+// press held 60 ms.
 bool pointerDoubleClick(int x, int y);
 // A drag with the left button: press at `from`, move in `steps` steps to
 // `to`, release there.
