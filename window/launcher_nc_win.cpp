@@ -69,7 +69,6 @@ BOOL CLauncherDlg::OnSetCursor(HWND window, UINT hitCode, UINT) {
 
 // ---- Presses, releases and double clicks in the caption ---------------------
 
-
 int CLauncherDlg::PressedButtonAt(POINT screenPoint) {
     for (const auto& button : captionButtons) {
         if (button->Press(screenPoint, false)) return button->Index();
@@ -98,7 +97,7 @@ void CLauncherDlg::OnNcLButtonDown(UINT hitCode, POINT point) {
             ::GetCursorPos(&now);
             const Rect window = toRect(GetWindowRect());
             ::SetWindowPos(m_hWnd, nullptr, window.left + now.x - point.x, window.top + now.y - point.y, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             Default();
         } else {
             // Released without moving: the release was taken by the drag
