@@ -17,6 +17,8 @@ TARVO_PACKAGES=(
   cmake ninja-build g++ python3 dpkg-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick
+  # a window manager for the tests and benchmarks that run as players run Wine
+  openbox
   libjsoncpp-dev googletest
   python3-pil fonts-wqy-zenhei
   clang zip nsis

@@ -30,6 +30,27 @@
 //                              move changes a state, so this shows that the
 //                              counter sees real draws.
 //
+//   BenchProbe actions --exe <path> [--args <text>] [--dir <dir>]
+//                      [--client-log <file>] [--settle <s>] [--after <s>]
+//     Starts the launcher like `start`, lets the game become ready, sets a
+//     boss key through the settings panel (caption button 2, its fields,
+//     its confirm button), then runs every player action in turn, each as
+//     the system delivers it: caption-button clicks as pointer input
+//     (SendInput), the tray click and the boss key as the messages they
+//     produce (WM_TRAYNOTIFY, WM_HOTKEY), the restore of a minimised window
+//     as the window-list's SC_RESTORE. For each action <a>:
+//       action_<a>_change_ms   from just before the input until the window
+//                              state shows the change (visible, hidden,
+//                              moved, minimised), polled about once a ms;
+//       action_<a>_round_trip_ms  the worst time a message (WM_NULL sent by
+//                              a second thread about once a ms) took to
+//                              be handled by the launcher's window over the
+//                              <after> seconds (default 2) from the input;
+//       action_<a>_round_trips the number of those messages.
+//     Actions: tray_hide, tray_show, boss_hide, boss_show, panel_open,
+//     panel_close (the exit panel: caption button 7, its cancel button),
+//     size_restore, size_full (caption button 6 twice), minimise, restore.
+//
 // Exit status 0 when every figure could be taken, 1 otherwise.
 
 #include <windows.h>
@@ -38,7 +59,10 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <atomic>
 #include <cstdio>
+#include <functional>
+#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -514,17 +538,237 @@ int runDraws(const Options& options) {
     ExitProcess(ok ? 0 : 1);
 }
 
+
+// ---------------------------------------------------------------------------
+// actions: the player's actions on a running launcher
+// ---------------------------------------------------------------------------
+
+// A quick click (move, press, release in one call) at a screen point.
+void tapAt(POINT p) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
+    inputs[0].mi.dx = static_cast<LONG>((p.x * 65536LL + width - 1) / width);
+    inputs[0].mi.dy = static_cast<LONG>((p.y * 65536LL + height - 1) / height);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+// Polls `condition` about once a millisecond for up to `timeoutMs`.
+bool waitFor(const std::function<bool()>& condition, double timeoutMs) {
+    const double until = nowMs() + timeoutMs;
+    while (!condition()) {
+        if (nowMs() > until) return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+RECT rectOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+bool styleVisible(HWND window) {
+    return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// The visible top-level window of the process, other than `other`, that
+// holds control `id`.
+struct PanelQuery {
+    DWORD pid;
+    int id;
+    HWND other;
+    HWND found;
+};
+
+BOOL CALLBACK matchPanel(HWND window, LPARAM param) {
+    PanelQuery& query = *reinterpret_cast<PanelQuery*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != query.pid || window == query.other || !styleVisible(window) || !GetDlgItem(window, query.id))
+        return TRUE;
+    query.found = window;
+    return FALSE;
+}
+
+HWND visiblePanelWith(DWORD pid, int id, HWND other = nullptr) {
+    PanelQuery query{pid, id, other, nullptr};
+    EnumWindows(matchPanel, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+struct ActionResult {
+    double changeMs = -1;
+    double worstRoundTripMs = -1;
+    long roundTrips = 0;
+};
+
+// Runs one action: `input` gives it, `changed` says when the window state
+// shows it. A second thread sends WM_NULL to the launcher window, one
+// message after another, for `afterS` seconds from the input and keeps the
+// longest round trip.
+ActionResult measureAction(HWND launcher, double afterS, const std::function<void()>& input,
+                           const std::function<bool()>& changed) {
+    ActionResult result;
+    std::atomic<bool> started{false};
+    std::atomic<long> trips{0};
+    std::atomic<long> worstMicroseconds{-1};
+    const double start = nowMs();
+    std::thread roundTrips([&] {
+        started = true;
+        while (nowMs() - start < afterS * 1000) {
+            const double sent = nowMs();
+            DWORD_PTR answer = 0;
+            if (!SendMessageTimeoutA(launcher, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) break;
+            const long took = static_cast<long>((nowMs() - sent) * 1000);
+            if (took > worstMicroseconds) worstMicroseconds = took;
+            ++trips;
+            Sleep(1);  // a steady trickle, not a flood that would itself keep the window busy
+        }
+    });
+    while (!started) Sleep(0);
+    input();
+    if (waitFor(changed, afterS * 1000 + 3000)) result.changeMs = nowMs() - start;
+    roundTrips.join();
+    result.roundTrips = trips;
+    if (worstMicroseconds >= 0) result.worstRoundTripMs = worstMicroseconds / 1000.0;
+    return result;
+}
+
+void printAction(const char* name, const ActionResult& r) {
+    std::printf("action_%s_change_ms %.1f\n", name, r.changeMs);
+    std::printf("action_%s_round_trip_ms %.1f\n", name, r.worstRoundTripMs);
+    std::printf("action_%s_round_trips %ld\n", name, r.roundTrips);
+    std::fflush(stdout);
+}
+
+int runActions(const Options& options) {
+    const std::string exe = option(options, "exe");
+    if (exe.empty()) {
+        std::fprintf(stderr, "actions needs --exe\n");
+        return 1;
+    }
+    const std::string dir = option(options, "dir");
+    const std::string clientLog = option(options, "client-log");
+    const double settleS = seconds(options, "settle", 3);
+    const double afterS = seconds(options, "after", 2);
+    if (!clientLog.empty()) SetEnvironmentVariableA("TARVO_STUB_LOG", clientLog.c_str());
+    std::string commandLine = "\"" + exe + "\"";
+    if (options.count("args")) commandLine += " " + option(options, "args");
+    std::vector<char> commandBuffer(commandLine.begin(), commandLine.end());
+    commandBuffer.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(exe.c_str(), commandBuffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        dir.empty() ? nullptr : dir.c_str(), &startup, &info)) {
+        std::fprintf(stderr, "CreateProcess failed: %lu\n", GetLastError());
+        return 1;
+    }
+    CloseHandle(info.hThread);
+    const DWORD pid = info.dwProcessId;
+    const std::string className = "#32770", title = "QuarrionOL";
+    HWND launcher = nullptr;
+    waitFor([&] { return (launcher = visibleWindow(pid, className, title)) != nullptr; }, 30000);
+    bool ok = launcher != nullptr;
+    auto finish = [&](bool success) {
+        HANDLE client = nullptr;
+        if (DWORD clientPid = childProcess(pid, "TarvoWebEntry.exe"))
+            client = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, clientPid);
+        endProcess(info.hProcess);
+        endProcess(client);
+        std::printf("result %s\n", success ? "ok" : "incomplete");
+        std::fflush(stdout);
+        return success ? 0 : 1;
+    };
+    if (!ok) return finish(false);
+    Sleep(static_cast<DWORD>(settleS * 1000));  // the game becomes ready
+
+    // A boss key, set as the player sets it: the settings panel (caption
+    // button 2), Control+Shift+B in its hot-key field, the box checked, its
+    // confirm button once the panel is in place.
+    const RECT full = rectOf(launcher);
+    SetForegroundWindow(launcher);
+    tapAt(POINT{full.right - 209 + 40, full.top + 19 + 14});
+    HWND settings = nullptr;
+    if (!waitFor([&] { return (settings = visiblePanelWith(pid, 1011)) != nullptr; }, 5000)) {
+        std::fprintf(stderr, "the settings panel did not open\n");
+        return finish(false);
+    }
+    SendMessageA(GetDlgItem(settings, 1011), HKM_SETHOTKEY, MAKEWORD('B', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
+    SendMessageA(GetDlgItem(settings, 1009), BM_SETCHECK, BST_CHECKED, 0);
+    RECT panel{};
+    waitFor([&] {
+        panel = rectOf(settings);
+        return panel.right == full.right - 100 && panel.top == full.top + 50;
+    }, 5000);
+    Sleep(200);
+    tapAt(POINT{panel.left + 248 + 30, panel.top + 62 + 11});
+    if (!waitFor([&] { return !styleVisible(settings); }, 5000)) {
+        std::fprintf(stderr, "the settings panel did not close\n");
+        return finish(false);
+    }
+    Sleep(500);
+
+    const UINT trayNotify = WM_USER + 0x65;
+    const LPARAM bossKeyValue = MAKELPARAM(MOD_CONTROL | MOD_SHIFT, 'B');
+    struct Step {
+        const char* name;
+        std::function<void()> input;
+        std::function<bool()> changed;
+    };
+    HWND exitPanel = nullptr;
+    const std::vector<Step> steps = {
+        {"tray_hide", [&] { PostMessageA(launcher, trayNotify, 5, WM_LBUTTONDOWN); },
+         [&] { return !IsWindowVisible(launcher); }},
+        {"tray_show", [&] { PostMessageA(launcher, trayNotify, 5, WM_LBUTTONDOWN); },
+         [&] { return IsWindowVisible(launcher) != FALSE; }},
+        {"boss_hide", [&] { PostMessageA(launcher, WM_HOTKEY, 1001, bossKeyValue); },
+         [&] { return !IsWindowVisible(launcher); }},
+        {"boss_show", [&] { PostMessageA(launcher, WM_HOTKEY, 1001, bossKeyValue); },
+         [&] { return IsWindowVisible(launcher) != FALSE; }},
+        {"panel_open", [&] { const RECT w = rectOf(launcher); tapAt(POINT{w.right - 33 + 14, w.top + 1 + 12}); },
+         [&] { return (exitPanel = visiblePanelWith(pid, 1003, launcher)) != nullptr; }},
+        {"panel_close",
+         [&] { const RECT p = rectOf(exitPanel); tapAt(POINT{p.left + 170 + 30, p.top + 90 + 11}); },
+         [&] { return !styleVisible(exitPanel); }},
+        {"size_restore", [&] { const RECT w = rectOf(launcher); tapAt(POINT{w.right - 61 + 14, w.top + 1 + 12}); },
+         [&] { const RECT w = rectOf(launcher); return w.right - w.left == 1024 && w.bottom - w.top == 738; }},
+        {"size_full", [&] { const RECT w = rectOf(launcher); tapAt(POINT{w.right - 61 + 14, w.top + 1 + 12}); },
+         [&] { const RECT w = rectOf(launcher); return EqualRect(&w, &full) != FALSE; }},
+        {"minimise", [&] { const RECT w = rectOf(launcher); tapAt(POINT{w.right - 89 + 14, w.top + 1 + 12}); },
+         [&] { return IsIconic(launcher) != FALSE; }},
+        {"restore", [&] { PostMessageA(launcher, WM_SYSCOMMAND, SC_RESTORE, 0); },
+         [&] { return !IsIconic(launcher) && IsWindowVisible(launcher); }},
+    };
+    for (const Step& step : steps) {
+        const ActionResult result = measureAction(launcher, afterS, step.input, step.changed);
+        printAction(step.name, result);
+        if (result.changeMs < 0 || result.worstRoundTripMs < 0) ok = false;
+        // Between actions the pointer rests over the game, away from the
+        // caption buttons.
+        movePointer(POINT{640, 700});
+        Sleep(300);
+    }
+    return finish(ok);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
     if (argc < 2 || !parseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: BenchProbe start --exe <path> [options] | BenchProbe draws [--moves n]\n");
+        std::fprintf(stderr, "usage: BenchProbe start --exe <path> [options] | BenchProbe draws [--moves n] | BenchProbe actions --exe <path> [options]\n");
         return 2;
     }
     const std::string mode = argv[1];
     if (mode == "start") return runStart(options);
     if (mode == "draws") return runDraws(options);
+    if (mode == "actions") return runActions(options);
     std::fprintf(stderr, "unknown mode: %s\n", mode.c_str());
     return 2;
 }

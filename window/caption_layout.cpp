@@ -123,6 +123,12 @@ int nonClientDownCommand(int hitCode) {
     return sizeCommandForHitCode(hitCode);
 }
 
+PressFollowUp pressFollowUp(int hitCode, bool buttonStillDown) {
+    if (hitCode == static_cast<int>(HitCode::SysMenu)) return PressFollowUp::SystemCommand;
+    if (!buttonStillDown) return PressFollowUp::Nothing;
+    return nonClientDownCommand(hitCode) != 0 ? PressFollowUp::SystemCommand : PressFollowUp::MoveLoop;
+}
+
 std::uint32_t packPoint(Point p) {
     const std::uint32_t low = static_cast<std::uint16_t>(p.x);
     const std::uint32_t high = static_cast<std::uint16_t>(p.y);

@@ -116,6 +116,22 @@ int sizeCommandForHitCode(int hitCode);
 // code, 0 for anything else (default processing: caption drag).
 int nonClientDownCommand(int hitCode);
 
+// What a non-client left button-down does once the caption button's action
+// (if any) has run.
+enum class PressFollowUp {
+    SystemCommand,  // send nonClientDownCommand(hitCode): a sizing loop or the system menu
+    MoveLoop,       // default processing: the system's drag-to-move loop
+    Nothing,        // the button is already up again: no loop to start
+};
+
+// The follow-up for a press with this hit code. The sizing and move loops
+// run until the button is released, so they start only while the left
+// button is really down (buttonStillDown: the button is down and no release
+// waits in the input queue). A quick click, whose release has already
+// arrived, would otherwise leave the window following the pointer until the
+// next click. The system-menu command does not depend on the button.
+PressFollowUp pressFollowUp(int hitCode, bool buttonStillDown);
+
 // The l-parameter of a command sent with a screen point: x in the low word,
 // y in the high word, each cut to 16 bits (negative coordinates of a
 // secondary monitor come back with the platform's signed unpacking).

@@ -34,6 +34,19 @@ bool isVisible(const tarvo::CWnd* window) {
     return window && window->IsWindowVisible();
 }
 
+// Whether the primary button is held down right now and its release has not
+// yet reached this thread. Both are asked: the input state says whether the
+// button is up, and a release that came with the press (a tap, a click sent
+// by a tool) may already wait in the queue.
+bool leftButtonStillDown() {
+    const int key = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    if (!(::GetAsyncKeyState(key) & 0x8000)) return false;
+    MSG waiting;
+    if (::PeekMessageA(&waiting, nullptr, WM_NCLBUTTONUP, WM_NCLBUTTONUP, PM_NOREMOVE | PM_NOYIELD)) return false;
+    if (::PeekMessageA(&waiting, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE | PM_NOYIELD)) return false;
+    return true;
+}
+
 } // namespace
 
 // ---- Hit-testing and cursors ------------------------------------------------
@@ -61,11 +74,41 @@ int CLauncherDlg::PressedButtonAt(POINT screenPoint) {
 
 void CLauncherDlg::OnNcLButtonDown(UINT hitCode, POINT point) {
     RunCaptionAction(PressedButtonAt(point));
-    if (const int command = nonClientDownCommand(static_cast<int>(hitCode))) {
-        SendMessage(WM_SYSCOMMAND, static_cast<WPARAM>(command), static_cast<LPARAM>(packPoint(toPoint(point))));
-        return;
+    switch (pressFollowUp(static_cast<int>(hitCode), leftButtonStillDown())) {
+    case PressFollowUp::SystemCommand:
+        SendMessage(WM_SYSCOMMAND, static_cast<WPARAM>(nonClientDownCommand(static_cast<int>(hitCode))),
+                    static_cast<LPARAM>(packPoint(toPoint(point))));
+        break;
+    case PressFollowUp::MoveLoop:
+        // The caption: the system's drag-to-move loop, once the pointer
+        // really moves with the button held. A window manager takes the
+        // move over and holds the pointer until the button comes up; were
+        // it asked on every press, a quick click or the first click of a
+        // double click could end before it has the pointer, and the window
+        // would follow the pointer until the next click.
+        if (::DragDetect(m_hWnd, point)) {
+            // The move loop follows the pointer from where it is now: the
+            // way travelled during the check is put on first.
+            POINT now{};
+            ::GetCursorPos(&now);
+            const Rect window = toRect(GetWindowRect());
+            ::SetWindowPos(m_hWnd, nullptr, window.left + now.x - point.x, window.top + now.y - point.y, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            Default();
+        } else {
+            // Released without moving: the release was taken by the drag
+            // check, so its button-up is posted as after a move.
+            PostMessage(WM_NCLBUTTONUP, hitCode, static_cast<LPARAM>(packPoint(toPoint(point))));
+        }
+        break;
+    case PressFollowUp::Nothing:
+        // A quick click: its release has already happened. The pressed
+        // button returns to its plain look here, as after a move loop; the
+        // release itself may land elsewhere when the action has moved the
+        // window.
+        for (const auto& button : captionButtons) button->Release(point);
+        break;
     }
-    Default();  // the caption: the system's drag-to-move loop
 }
 
 void CLauncherDlg::OnNcLButtonUp(UINT, POINT point) {

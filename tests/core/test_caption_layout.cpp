@@ -113,6 +113,30 @@ TEST(HitCodeCommands, CursorsAndSizeCommands) {
     }
 }
 
+// A move or sizing loop started after the release has arrived never sees
+// that release: the window would follow the pointer until the next click.
+TEST(HitCodeCommands, LoopsStartOnlyWhileTheButtonIsDown) {
+    using F = PressFollowUp;
+    const struct {
+        int hit;
+        bool down;
+        PressFollowUp expected;
+    } cases[] = {
+        {2, true, F::MoveLoop},       // caption drag
+        {2, false, F::Nothing},       // quick click on the caption or a caption button
+        {1, true, F::MoveLoop},       // any other code gets the default processing
+        {1, false, F::Nothing},
+        {17, true, F::SystemCommand}, // bottom-right sizing
+        {17, false, F::Nothing},
+        {11, false, F::Nothing},
+        {3, true, F::SystemCommand},  // system menu: not a loop that waits for the release
+        {3, false, F::SystemCommand},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(pressFollowUp(c.hit, c.down), c.expected) << c.hit << (c.down ? " down" : " up");
+    }
+}
+
 TEST(HitCodeCommands, PackedPointAndCommandIds) {
     EXPECT_EQ(packPoint(Point{100, 200}), 0x00C80064u);
     EXPECT_EQ(packPoint(Point{-1, -2}), 0xFFFEFFFFu);

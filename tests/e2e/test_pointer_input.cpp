@@ -1,0 +1,175 @@
+// The launcher's caption under real pointer input: X events on the display,
+// through Wine's input handling into the launcher's input queue, as a
+// player's hand gives them. The suite runs on the bare X server and again
+// with a window manager on its own display (TARVO_EXPECT_WINDOW_MANAGER=1).
+#include "e2e/launcher_run_win.h"
+
+#include <gtest/gtest.h>
+
+#include "support/pointer_input_win.h"
+
+#include <memory>
+#include <ostream>
+
+namespace {
+
+using namespace tarvo_test;
+
+bool sameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+RECT rectOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+std::string describe(const RECT& r) {
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ") " + std::to_string(r.right - r.left) +
+           " x " + std::to_string(r.bottom - r.top);
+}
+
+// The full-size placement: (0, 0), the screen's width and the work height
+// (the screen less the launcher's 32-pixel taskbar allowance: neither display
+// has a taskbar).
+RECT fullSize() {
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) - 32};
+}
+
+// The restored placement: 1024 x 738 centred in the work area.
+RECT restoredSize() {
+    const RECT full = fullSize();
+    const LONG left = (full.right - 1024) / 2;
+    const LONG top = (full.bottom - 738) / 2;
+    return RECT{left, top, left + 1024, top + 738};
+}
+
+// Caption button 6 (full size / restored size): 28 x 25 at 61 pixels from
+// the window's right edge, one pixel down. Its middle:
+POINT sizeButton(const RECT& window) {
+    return POINT{window.right - 61 + 14, window.top + 1 + 12};
+}
+
+// A point of the caption strip where no button, label or child window is.
+POINT bareCaption(const RECT& window) {
+    return POINT{window.left + 300, window.top + 10};
+}
+
+class Pointer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (envOr("TARVO_EXPECT_WINDOW_MANAGER", "") == "1") {
+            ASSERT_TRUE(windowManagerRunning()) << "this run expects a window manager on the display";
+        }
+        InstallOptions options;
+        options.httpCfg = kExampleSettings;
+        install_ = std::make_unique<InstallDir>(options);
+        ASSERT_TRUE(install_->ok()) << install_->error();
+        ASSERT_TRUE(run_.start(*install_, kExampleParameters, "", {{"TARVO_STUB_READY_DELAY_MS", "200"}}));
+        launcher_ = run_.window();
+        ASSERT_NE(launcher_, nullptr);
+        ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(launcher_) && sameRect(rectOf(launcher_), fullSize()); },
+                              10000))
+            << "the launcher starts at full size; it is at " << describe(rectOf(launcher_));
+        // The window is in the foreground and the game is shown before the
+        // pointer comes near.
+        ASSERT_NE(run_.hostPanel(launcher_), nullptr);
+        ASSERT_TRUE(pointerMoveTo(640, 600));
+    }
+
+    void TearDown() override {
+        // A move loop left running by a fault would hold the pointer.
+        pointerRelease();
+    }
+
+    // Waits for the launcher window to be at `expected`.
+    ::testing::AssertionResult reaches(const RECT& expected, int timeoutMs = 5000) {
+        if (waitUntil([&] { return sameRect(rectOf(launcher_), expected); }, timeoutMs)) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << "expected " << describe(expected) << ", the window is at "
+                                             << describe(rectOf(launcher_));
+    }
+
+    // The window stays at `expected` while the pointer travels about
+    // without a button held.
+    ::testing::AssertionResult staysAtWhilePointerMoves(const RECT& expected) {
+        for (const POINT p : {POINT{400, 500}, POINT{900, 700}, POINT{200, 300}, POINT{700, 650}}) {
+            if (!pointerMoveTo(p.x, p.y)) return ::testing::AssertionFailure() << "xdotool failed";
+            // Following the pointer would show within this time.
+            if (waitUntil([&] { return !sameRect(rectOf(launcher_), expected); }, 400)) {
+                return ::testing::AssertionFailure() << "the window followed the pointer to " << p.x << ", " << p.y
+                                                     << ": it is at " << describe(rectOf(launcher_));
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    std::unique_ptr<InstallDir> install_;
+    LauncherRun run_;
+    HWND launcher_ = nullptr;
+};
+
+// Two quick clicks (press and release with no pause, a touchpad tap) on the
+// size button, the second where the button is once the window is restored
+// and as soon as a hand could: full size again, and the window does not
+// follow the pointer afterwards. Then the same with the restored size
+// checked between the clicks.
+TEST_F(Pointer, QuickClicksOnTheSizeButtonToggleAndLeaveTheWindowInPlace) {
+    const POINT first = sizeButton(fullSize());
+    const POINT second = sizeButton(restoredSize());
+    // Whether the release reaches the launcher before it has handled the
+    // press depends on timing; a few rounds make the check reliable.
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(pointerClicks({first, second}, 300));
+        ASSERT_TRUE(reaches(fullSize())) << "round " << round;
+        ASSERT_TRUE(staysAtWhilePointerMoves(fullSize())) << "round " << round;
+    }
+
+    ASSERT_TRUE(pointerClick(first.x, first.y));
+    ASSERT_TRUE(reaches(restoredSize()));
+    ASSERT_TRUE(staysAtWhilePointerMoves(restoredSize()));
+    ASSERT_TRUE(pointerClick(second.x, second.y));
+    ASSERT_TRUE(reaches(fullSize()));
+    EXPECT_TRUE(staysAtWhilePointerMoves(fullSize()));
+}
+
+// The button acts on the press, before any release; the release that
+// follows later leaves the window where the action put it.
+TEST_F(Pointer, SizeButtonActsOnThePressAndTheReleaseEndsNothingStuck) {
+    const POINT button = sizeButton(rectOf(launcher_));
+    ASSERT_TRUE(pointerMoveTo(button.x, button.y));
+    ASSERT_TRUE(pointerPress());
+    EXPECT_TRUE(reaches(restoredSize())) << "the size toggles on the press";
+    ASSERT_TRUE(pointerRelease());
+    EXPECT_TRUE(staysAtWhilePointerMoves(restoredSize()));
+}
+
+// A real drag on the caption moves the window by the pointer's travel, and
+// the window stays there once the button is up.
+TEST_F(Pointer, CaptionDragMovesTheWindowByThePointersTravel) {
+    const RECT start = rectOf(launcher_);
+    const POINT from = bareCaption(start);
+    const POINT to{from.x + 150, from.y + 100};
+    ASSERT_TRUE(pointerDrag(from, to));
+    const RECT moved{start.left + 150, start.top + 100, start.right + 150, start.bottom + 100};
+    ASSERT_TRUE(reaches(moved));
+    EXPECT_TRUE(staysAtWhilePointerMoves(moved));
+}
+
+// A double click on the bare caption toggles the size, and a second one
+// toggles it back.
+TEST_F(Pointer, DoubleClickOnTheCaptionTogglesTheSize) {
+    POINT caption = bareCaption(rectOf(launcher_));
+    ASSERT_TRUE(pointerDoubleClick(caption.x, caption.y));
+    ASSERT_TRUE(reaches(restoredSize()));
+    ASSERT_TRUE(staysAtWhilePointerMoves(restoredSize()));
+
+    caption = bareCaption(rectOf(launcher_));
+    ASSERT_TRUE(pointerDoubleClick(caption.x, caption.y));
+    ASSERT_TRUE(reaches(fullSize()));
+    EXPECT_TRUE(staysAtWhilePointerMoves(fullSize()));
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# A window manager (openbox) on an X display of its own, for running Wine
+# tests the way players run Wine: under a window manager. The display and
+# the Wine prefix are separate from the bare X server the other tests use,
+# so nothing there changes.
+#
+#   window_manager_fixture.sh start STATE_DIR      Xvfb and openbox, once
+#   window_manager_fixture.sh stop STATE_DIR       ends what start started
+#   window_manager_fixture.sh run STATE_DIR CMD... runs CMD on that display
+#
+# The display is TARVO_WM_DISPLAY if set, else the test display
+# (TARVO_DISPLAY, else DISPLAY, else :77) plus 100; the Wine prefix is STATE_DIR/wine/prefix. `run` exports
+# TARVO_DISPLAY, TARVO_WINEPREFIX and TARVO_EXPECT_WINDOW_MANAGER=1 for CMD
+# (wine-run reads the first two; the tests check the third).
+set -euo pipefail
+action="$1"
+state="$2"
+shift 2
+mkdir -p "$state"
+
+base="${TARVO_DISPLAY:-${DISPLAY:-:77}}"
+base="${base#:}"; base="${base%%.*}"
+display="${TARVO_WM_DISPLAY:-:$((base + 100))}"
+number="${display#:}"
+
+wm_running() {
+  DISPLAY="$display" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
+stop_pid_file() {
+  local file="$1"
+  [ -f "$file" ] || return 0
+  local pid
+  pid="$(cat "$file")"
+  rm -f "$file"
+  kill "$pid" 2>/dev/null || return 0
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
+  kill -9 "$pid" 2>/dev/null || true
+}
+
+case "$action" in
+start)
+  "$0" stop "$state" || true
+  # The same command line as wine-run's, so that wine-run finds it running.
+  if [ ! -S "/tmp/.X11-unix/X$number" ] || ! pgrep -f "Xvfb $display( |$)" >/dev/null; then
+    rm -f "/tmp/.X$number-lock" "/tmp/.X11-unix/X$number"
+    nohup Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 </dev/null &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
+  fi
+  if ! wm_running; then
+    DISPLAY="$display" nohup openbox --sm-disable >"$state/openbox.log" 2>&1 </dev/null &
+    echo $! >"$state/openbox.pid"
+  fi
+  for _ in $(seq 100); do wm_running && exit 0; sleep 0.1; done
+  echo "openbox did not start on $display" >&2
+  cat "$state/openbox.log" >&2 || true
+  exit 1
+  ;;
+stop)
+  # Wine's processes for this prefix first: they hold the display open.
+  if [ -f "$state/wine/prefix/system.reg" ]; then
+    WINEPREFIX="$state/wine/prefix" wineserver -k 2>/dev/null || true
+  fi
+  stop_pid_file "$state/openbox.pid"
+  stop_pid_file "$state/xvfb.pid"
+  ;;
+run)
+  export TARVO_DISPLAY="$display"
+  export TARVO_WINEPREFIX="$state/wine/prefix"
+  export TARVO_EXPECT_WINDOW_MANAGER=1
+  exec "$@"
+  ;;
+*)
+  echo "usage: $0 start|stop|run STATE_DIR [COMMAND...]" >&2
+  exit 2
+  ;;
+esac
