@@ -163,7 +163,18 @@ STDMETHODIMP CDownloadCallback::OnStartBinding(DWORD reserved, IBinding* binding
 
 STDMETHODIMP CDownloadCallback::OnDataAvailable(DWORD, DWORD size, FORMATETC*,
                                                 STGMEDIUM* medium) {
-    if (size == 0 || abortRequested()) return S_OK;
+    if (abortRequested()) {
+        // An abort asked for before any data came (the announced length was
+        // too large) is not always heeded by the loader until it is asked
+        // again from here, where the data arrives.
+        if (IBinding* binding = binding_) {
+            binding->AddRef();
+            binding->Abort();
+            binding->Release();
+        }
+        return S_OK;
+    }
+    if (size == 0) return S_OK;
     if (!medium || medium->tymed != TYMED_ISTREAM || !medium->pstm) return S_OK;
 
     const HRESULT result = tarvo::comBarrier([&] {

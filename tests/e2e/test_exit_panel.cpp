@@ -42,6 +42,9 @@ DWORD findClient(DWORD launcherPid) {
 }
 
 // A process this test caused to start, ended when the test is over.
+// The stand-in client's exit code when it ends by itself.
+const char kClientOwnExitCode[] = "7";
+
 class StartedProcess {
 public:
     explicit StartedProcess(DWORD pid)
@@ -60,6 +63,13 @@ public:
     StartedProcess& operator=(const StartedProcess&) = delete;
     bool valid() const { return handle_ != nullptr; }
     bool isRunning() const { return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT; }
+    // The client was not ended by the launcher: it still runs, or it ended
+    // itself (the stand-in does so once the launcher's window is gone) with
+    // its own exit code rather than the launcher's 0.
+    bool notEndedByLauncher(DWORD ownExitCode) const {
+        DWORD code = 0;
+        return isRunning() || (handle_ && GetExitCodeProcess(handle_, &code) && code == ownExitCode);
+    }
 
 private:
     HANDLE handle_;
@@ -103,7 +113,8 @@ struct ExitRun {
     // Starts the launcher and waits for its window and its client.
     ::testing::AssertionResult start() {
         if (!install.ok()) return ::testing::AssertionFailure() << install.error();
-        if (!run.start(install, kExampleParameters, "", {{"TARVO_STUB_MAX_LIFE_MS", "120000"}}))
+        if (!run.start(install, kExampleParameters, "",
+                       {{"TARVO_STUB_MAX_LIFE_MS", "120000"}, {"TARVO_STUB_EXIT_CODE", kClientOwnExitCode}}))
             return ::testing::AssertionFailure() << run.process.error();
         launcher = run.window();
         if (!launcher) return ::testing::AssertionFailure() << "no launcher window";
@@ -127,7 +138,7 @@ TEST(ExitPanel, ConfirmStartsLaunchAndEndsTheLauncherLeavingTheClientRunning) {
     const std::optional<DWORD> code = exit.run.process.waitExit(15000);
     ASSERT_TRUE(code.has_value()) << "the launcher is still running";
     EXPECT_EQ(*code, 0u);
-    EXPECT_TRUE(client.isRunning()) << "the game client was ended";
+    EXPECT_TRUE(client.notEndedByLauncher(7)) << "the game client was ended";
 
     // Launch.exe ran from the install directory with its command line.
     std::vector<std::string> lines;
@@ -173,7 +184,7 @@ TEST(ExitPanel, ConfirmWithoutLaunchReportsTheFailureThenEndsTheLauncher) {
     const std::optional<DWORD> code = exit.run.process.waitExit(15000);
     ASSERT_TRUE(code.has_value()) << "the launcher is still running";
     EXPECT_EQ(*code, 0u);
-    EXPECT_TRUE(client.isRunning()) << "the game client was ended";
+    EXPECT_TRUE(client.notEndedByLauncher(7)) << "the game client was ended";
 }
 
 }  // namespace
