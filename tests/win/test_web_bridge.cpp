@@ -5,7 +5,7 @@
 
 #include "app/launcher_dlg_win.h"
 #include "framework/ax_host_win.h"
-#include "service/account_worker_win.h"
+#include "framework/ui_task_win.h"
 #include "panels/web_page_panel_win.h"
 #include "resource.h"
 #include "support/test_support_win.h"
@@ -81,6 +81,11 @@ protected:
     static void TearDownTestSuite() { destroySharedLauncher(launcher_); }
 
     void SetUp() override {
+        // Addresses from other threads reach the panel through this
+        // thread's task queue.
+        uiTasks_.reset();  // SetUp may run again within a test
+        uiTasks_ = std::make_unique<tarvo::UiTaskQueue>();
+        ASSERT_TRUE(uiTasks_->ok());
         ASSERT_NE(launcher_, nullptr);
         ASSERT_NE(launcher_->webPagePanel, nullptr);
         // Every test starts with no server name shown and no blinking.
@@ -90,6 +95,8 @@ protected:
         launcher_->KillTimer(kBlinkTimerId);
         launcher_->messageTimerStarted = false;
     }
+
+    void TearDown() override { uiTasks_.reset(); }
 
     CIeDlg& panel() { return *launcher_->webPagePanel; }
 
@@ -132,6 +139,7 @@ protected:
     bool webPageButtonVisible() const { return launcher_->captionButtons[kButtonWebPage]->IsVisible(); }
 
     static QuietLauncher* launcher_;
+    std::unique_ptr<tarvo::UiTaskQueue> uiTasks_;
 };
 
 QuietLauncher* WebBridgeTest::launcher_ = nullptr;
@@ -540,8 +548,10 @@ TEST_F(WebBridgeTest, ForeignHandOverMessagesChangeNothing) {
     const HWND window = panel().m_hWnd;
     const LPARAM junk[] = {0, 1, 0x12345678, -1, reinterpret_cast<LPARAM>(window), 0x7FFFFFFF};
     for (LPARAM lParam : junk) {
-        PostMessageA(window, WM_NAVIGATE_TO, static_cast<WPARAM>(lParam), lParam);
-        SendMessageA(window, WM_NAVIGATE_TO, static_cast<WPARAM>(lParam), lParam);
+        for (HWND target : {window, uiTasks_->window()}) {
+            PostMessageA(target, tarvo::WM_RUN_UI_TASKS, static_cast<WPARAM>(lParam), lParam);
+            SendMessageA(target, tarvo::WM_RUN_UI_TASKS, static_cast<WPARAM>(lParam), lParam);
+        }
     }
     pumpMessages();
     EXPECT_EQ(panel().lastAddress(), "http://127.0.0.1:9/before");
