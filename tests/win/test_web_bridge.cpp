@@ -559,7 +559,7 @@ TEST_F(WebBridgeTest, ForeignHandOverMessagesChangeNothing) {
 }
 
 TEST(AxHost, HostWindowOwnsItsControlUntilDestroyed) {
-    OleInitialize(nullptr);
+    const tarvo::ScopedOle ole;
     ASSERT_TRUE(tarvo::registerAxHostClass());
     ASSERT_TRUE(tarvo::registerAxHostClass());  // a second registration is harmless
     const int before = tarvo::liveAxHostObjects();
@@ -580,14 +580,13 @@ TEST(AxHost, HostWindowOwnsItsControlUntilDestroyed) {
     }
     EXPECT_EQ(tarvo::liveAxHostObjects(), before) << "the control let go of the site and the sink";
     DestroyWindow(parent);
-    OleUninitialize();
 }
 
 // The control is made once the creating thread is back in its message loop
 // (so a window holding it shows first), or on first need; a host destroyed
 // before that never makes one.
 TEST(AxHost, ControlIsMadeWhenTheThreadPumpsNotWhileTheWindowIsSetUp) {
-    OleInitialize(nullptr);
+    const tarvo::ScopedOle ole;
     ASSERT_TRUE(tarvo::registerAxHostClass());
     const int before = tarvo::liveAxHostObjects();
     HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
@@ -611,11 +610,10 @@ TEST(AxHost, ControlIsMadeWhenTheThreadPumpsNotWhileTheWindowIsSetUp) {
     EXPECT_EQ(tarvo::liveAxHostObjects(), before) << "a destroyed host made its control after all";
 
     DestroyWindow(parent);
-    OleUninitialize();
 }
 
 TEST(AxHost, HostWithoutAControlStillExists) {
-    OleInitialize(nullptr);
+    const tarvo::ScopedOle ole;
     ASSERT_TRUE(tarvo::registerAxHostClass());
     HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     for (const char* text : {"{00000000-0000-0000-0000-0000000000AB}", "No.Such.ProgId", "", "{not a class id"}) {
@@ -630,7 +628,6 @@ TEST(AxHost, HostWithoutAControlStillExists) {
         DestroyWindow(host);
     }
     DestroyWindow(parent);
-    OleUninitialize();
 }
 
 }  // namespace
