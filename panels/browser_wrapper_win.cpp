@@ -4,8 +4,6 @@
 
 #include <oleauto.h>
 
-#include <vector>
-
 namespace {
 
 // ANSI code page text as an automation string; null when out of memory.

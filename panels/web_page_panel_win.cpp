@@ -13,7 +13,6 @@
 #include <oleauto.h>
 #include <windowsx.h>
 
-#include <algorithm>
 #include <cwchar>
 #include <memory>
 
