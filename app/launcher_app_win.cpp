@@ -1,9 +1,10 @@
 #include "app/launcher_app_win.h"
 
 #include "app/launcher_dlg_win.h"
+#include "framework/handles_win.h"
+#include "framework/ui_task_win.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <memory>
 
@@ -11,7 +12,10 @@ BOOL CLauncherApp::InitInstance() {
     ::InitCommonControls();
     CWinApp::InitInstance();
     // The web page panel hosts an ActiveX control: COM on this thread.
-    ::OleInitialize(nullptr);
+    const tarvo::ScopedOle ole;
+    // Other threads hand their results to this thread through its task
+    // queue; whatever is still queued when the launcher closes is dropped.
+    const tarvo::UiTaskQueue uiTasks;
     SetRegistryKey("应用程序向导生成的本地应用程序");
 
     auto launcher = std::make_unique<CLauncherDlg>();

@@ -77,9 +77,11 @@ void CLauncherDlg::runStartupSequence() {
 
     AccountInfoTargets targets;
     targets.values = requestValues();
+    targets.uiThread = ::GetCurrentThreadId();
     targets.launcher = m_hWnd;
     targets.serverList = serverListPanel ? serverListPanel->serverListHandle() : nullptr;
     targets.webPagePanel = webPagePanel ? webPagePanel->m_hWnd : nullptr;
+    targets.openPage = &CIeDlg::NavigateWindowTo;
     startAccountInfoWorker(targets);
 
     webEntryProcess.reset(process.hProcess);

@@ -19,6 +19,8 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "framework/handles_win.h"
+
 #include <functional>
 #include <utility>
 
@@ -31,60 +33,6 @@ constexpr char kAxHostClassName[] = "TarvoAxHost";
 // of times, from any thread; true when the class is registered afterwards.
 // Must have happened before a dialog holding a host window is created.
 bool registerAxHostClass();
-
-// Owner of one COM interface reference: Release on destruction.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    // Takes over a reference the caller already holds.
-    explicit ComPtr(T* pointer) : pointer_(pointer) {}
-    ~ComPtr() { reset(); }
-    ComPtr(const ComPtr& other) : pointer_(other.pointer_) {
-        if (pointer_) pointer_->AddRef();
-    }
-    ComPtr& operator=(const ComPtr& other) {
-        if (this != &other) {
-            if (other.pointer_) other.pointer_->AddRef();
-            reset(other.pointer_);
-        }
-        return *this;
-    }
-    ComPtr(ComPtr&& other) noexcept : pointer_(other.detach()) {}
-    ComPtr& operator=(ComPtr&& other) noexcept {
-        if (this != &other) reset(other.detach());
-        return *this;
-    }
-
-    T* get() const { return pointer_; }
-    T* operator->() const { return pointer_; }
-    explicit operator bool() const { return pointer_ != nullptr; }
-
-    // Releases the current reference and takes over `pointer`'s.
-    void reset(T* pointer = nullptr) {
-        T* old = pointer_;
-        pointer_ = pointer;
-        if (old) old->Release();
-    }
-    // Gives up the reference without releasing it.
-    T* detach() { return std::exchange(pointer_, nullptr); }
-    // For out parameters: releases the current reference first.
-    T** put() {
-        reset();
-        return &pointer_;
-    }
-
-    // QueryInterface into another smart pointer; empty on failure.
-    template <class U>
-    ComPtr<U> as(REFIID iid) const {
-        ComPtr<U> result;
-        if (pointer_) pointer_->QueryInterface(iid, reinterpret_cast<void**>(result.put()));
-        return result;
-    }
-
-private:
-    T* pointer_ = nullptr;
-};
 
 // Receives the control's events: the dispatch id and the arguments exactly
 // as the control passed them to the sink's Invoke (valid during the call).

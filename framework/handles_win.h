@@ -4,7 +4,9 @@
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
 
+#include <cstddef>
 #include <utility>
 
 namespace tarvo {
@@ -173,6 +175,126 @@ public:
 
 private:
     CriticalSection& section_;
+};
+
+// Owner of one COM interface reference: Release on destruction.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    // Takes over a reference the caller already holds.
+    explicit ComPtr(T* pointer) : pointer_(pointer) {}
+    // A reference of its own to an interface the caller only lends.
+    static ComPtr borrow(T* pointer) {
+        if (pointer) pointer->AddRef();
+        return ComPtr(pointer);
+    }
+    ~ComPtr() { reset(); }
+    ComPtr(const ComPtr& other) : pointer_(other.pointer_) {
+        if (pointer_) pointer_->AddRef();
+    }
+    ComPtr& operator=(const ComPtr& other) {
+        if (this != &other) {
+            if (other.pointer_) other.pointer_->AddRef();
+            reset(other.pointer_);
+        }
+        return *this;
+    }
+    ComPtr(ComPtr&& other) noexcept : pointer_(other.detach()) {}
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) reset(other.detach());
+        return *this;
+    }
+
+    T* get() const { return pointer_; }
+    T* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+
+    // Releases the current reference and takes over `pointer`'s.
+    void reset(T* pointer = nullptr) {
+        T* old = pointer_;
+        pointer_ = pointer;
+        if (old) old->Release();
+    }
+    // Gives up the reference without releasing it.
+    T* detach() { return std::exchange(pointer_, nullptr); }
+    // For out parameters: releases the current reference first.
+    T** put() {
+        reset();
+        return &pointer_;
+    }
+
+    // QueryInterface into another smart pointer; empty on failure.
+    template <class U>
+    ComPtr<U> as(REFIID iid) const {
+        ComPtr<U> result;
+        if (pointer_) pointer_->QueryInterface(iid, reinterpret_cast<void**>(result.put()));
+        return result;
+    }
+
+private:
+    T* pointer_ = nullptr;
+};
+
+// The lifetime rule for the COM objects we implement that an enclosing
+// object owns (the script bridge and host UI handler of the web page panel,
+// the download callback): references are counted for whoever wants to look
+// (references()), but the count never deletes the object; its owner does.
+// AddRef and Release forward here and answer 1, the object being alive for
+// as long as its owner keeps it.
+class OwnedComObject {
+public:
+    LONG references() const { return references_; }
+
+protected:
+    OwnedComObject() = default;
+    ~OwnedComObject() = default;
+    OwnedComObject(const OwnedComObject&) = delete;
+    OwnedComObject& operator=(const OwnedComObject&) = delete;
+
+    ULONG addReference() {
+        ::InterlockedIncrement(&references_);
+        return 1;
+    }
+    ULONG releaseReference() {
+        ::InterlockedDecrement(&references_);
+        return 1;
+    }
+
+private:
+    LONG references_ = 1;
+};
+
+// OLE for this thread (OleInitialize / OleUninitialize), paired on scope
+// exit when the start succeeded.
+class ScopedOle {
+public:
+    ScopedOle() : result_(::OleInitialize(nullptr)) {}
+    ~ScopedOle() {
+        if (SUCCEEDED(result_)) ::OleUninitialize();
+    }
+    ScopedOle(const ScopedOle&) = delete;
+    ScopedOle& operator=(const ScopedOle&) = delete;
+    bool ok() const { return SUCCEEDED(result_); }
+
+private:
+    HRESULT result_;
+};
+
+// COM for this thread in a single-threaded apartment (CoInitializeEx /
+// CoUninitialize), paired on scope exit when the start succeeded.
+class ScopedCom {
+public:
+    ScopedCom() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ScopedCom() {
+        if (SUCCEEDED(result_)) ::CoUninitialize();
+    }
+    ScopedCom(const ScopedCom&) = delete;
+    ScopedCom& operator=(const ScopedCom&) = delete;
+    bool ok() const { return SUCCEEDED(result_); }
+
+private:
+    HRESULT result_;
 };
 
 } // namespace tarvo

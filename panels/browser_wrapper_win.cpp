@@ -1,20 +1,19 @@
 #include "panels/browser_wrapper_win.h"
 
-#include <oleauto.h>
+#include "framework/text_win.h"
 
-#include <vector>
+#include <oleauto.h>
 
 namespace {
 
 // ANSI code page text as an automation string; null when out of memory.
 BSTR ansiToBstr(const std::string& text) {
-    if (text.empty()) return ::SysAllocString(L"");
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (length <= 0) return ::SysAllocString(L"");
-    BSTR result = ::SysAllocStringLen(nullptr, static_cast<UINT>(length));
-    if (!result) return nullptr;
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result, length);
-    return result;
+    try {
+        const std::wstring wide = tarvo::ansiToWide(text);
+        return ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 } // namespace

@@ -4,7 +4,8 @@
 #include "app/web_address.h"
 #include "framework/barrier_win.h"
 #include "resource.h"
-#include "service/account_worker_win.h"
+#include "framework/text_win.h"
+#include "framework/ui_task_win.h"
 #include "window/button_table.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
@@ -12,7 +13,6 @@
 #include <oleauto.h>
 #include <windowsx.h>
 
-#include <algorithm>
 #include <cwchar>
 #include <memory>
 
@@ -49,33 +49,6 @@ struct OwnedVariant {
     OwnedVariant& operator=(const OwnedVariant&) = delete;
 };
 
-// The start of an automation string in the ANSI code page, at most
-// `maxBytes` long and cut before a character that would not fit whole
-// (characters the code page cannot hold become its default character). Only
-// as much of the string is converted as can fit.
-std::string bstrToAnsiPrefix(BSTR text, std::size_t maxBytes) {
-    const std::size_t length = ::SysStringLen(text);
-    // Every character takes at least one byte.
-    std::size_t count = std::min(length, maxBytes);
-    if (count > 0 && count < length && IS_HIGH_SURROGATE(text[count - 1])) --count;
-    if (count == 0) return std::string();
-    const int wide = static_cast<int>(count);
-    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, text, wide, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return std::string();
-    std::string result(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, wide, &result[0], bytes, nullptr, nullptr);
-
-    // Walk whole characters (a lead byte and its trail byte count as one).
-    std::size_t end = 0;
-    while (end < result.size()) {
-        const std::size_t size = ::IsDBCSLeadByte(static_cast<BYTE>(result[end])) ? 2 : 1;
-        if (end + size > maxBytes || end + size > result.size()) break;
-        end += size;
-    }
-    result.resize(end);
-    return result;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -93,14 +66,9 @@ STDMETHODIMP CScriptBridge::QueryInterface(REFIID iid, void** object) {
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) CScriptBridge::AddRef() {
-    return static_cast<ULONG>(::InterlockedIncrement(&bridgeReferences_));
-}
+STDMETHODIMP_(ULONG) CScriptBridge::AddRef() { return addReference(); }
 
-STDMETHODIMP_(ULONG) CScriptBridge::Release() {
-    // The panel owns the bridge; references never free it.
-    return 1;
-}
+STDMETHODIMP_(ULONG) CScriptBridge::Release() { return releaseReference(); }
 
 STDMETHODIMP CScriptBridge::GetTypeInfoCount(UINT*) {
     return E_NOTIMPL;
@@ -143,14 +111,9 @@ STDMETHODIMP CHostUIHandler::QueryInterface(REFIID iid, void** object) {
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) CHostUIHandler::AddRef() {
-    return static_cast<ULONG>(++references_);
-}
+STDMETHODIMP_(ULONG) CHostUIHandler::AddRef() { return addReference(); }
 
-STDMETHODIMP_(ULONG) CHostUIHandler::Release() {
-    // Embedded in the panel: the count never frees it.
-    return static_cast<ULONG>(--references_);
-}
+STDMETHODIMP_(ULONG) CHostUIHandler::Release() { return releaseReference(); }
 
 STDMETHODIMP CHostUIHandler::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) { return S_FALSE; }
 
@@ -243,15 +206,6 @@ LRESULT CIeDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnNcHitTest(lParam);
     case WM_LBUTTONDOWN:
         return OnLButtonDown(lParam);
-    case WM_NAVIGATE_TO:
-        // Addresses handed over from another thread wait in the queue; the
-        // message itself carries nothing (and from another program, finds
-        // nothing).
-        for (const std::string& address : TakePageAddresses(m_hWnd)) navigateHere(address);
-        return 0;
-    case WM_DESTROY:
-        DropPageAddresses(m_hWnd);
-        break;
     }
     return CDialog::WindowProc(message, wParam, lParam);
 }
@@ -292,12 +246,21 @@ LRESULT CIeDlg::OnLButtonDown(LPARAM lParam) {
 }
 
 void CIeDlg::NavigateTo(std::string address) {
-    if (m_hWnd && ::GetWindowThreadProcessId(m_hWnd, nullptr) != ::GetCurrentThreadId()) {
-        // The browser belongs to the panel's thread: hand the address over.
-        HandOverPageAddress(m_hWnd, address);
+    const DWORD panelThread = m_hWnd ? ::GetWindowThreadProcessId(m_hWnd, nullptr) : 0;
+    if (panelThread && panelThread != ::GetCurrentThreadId()) {
+        // The browser belongs to the panel's thread: the address goes there
+        // with the window's handle, never with this object.
+        tarvo::postUiTask(panelThread, [window = m_hWnd, address = std::move(address)] {
+            NavigateWindowTo(window, address);
+        });
         return;
     }
     navigateHere(address);
+}
+
+void CIeDlg::NavigateWindowTo(HWND window, const std::string& address) {
+    if (!window || !::IsWindow(window)) return;
+    if (auto* panel = dynamic_cast<CIeDlg*>(tarvo::CWnd::FromHandlePermanent(window))) panel->navigateHere(address);
 }
 
 void CIeDlg::navigateHere(const std::string& address) {
@@ -384,7 +347,7 @@ HRESULT CIeDlg::getGsName(const VARIANT& argument, VARIANT& result, UINT* argume
         }
         given = text.v.bstrVal;
     }
-    const std::string name = bstrToAnsiPrefix(given, kServerNameLimitBytes);
+    const std::string name = tarvo::wideToAnsiPrefix(given, ::SysStringLen(given), kServerNameLimitBytes);
     BSTR reply = ::SysAllocString(kGetGsNameResult);
     if (!reply) return E_OUTOFMEMORY;
     result.vt = VT_BSTR;  // the caller clears the result whatever happens next

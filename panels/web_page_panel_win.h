@@ -12,7 +12,6 @@
 #include <mshtmhst.h>
 #include <oaidl.h>
 
-#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -22,8 +21,8 @@ class CSkinButton;
 
 // The script bridge: IDispatch over one dispatch operation that does both
 // the name look-up and the invocation. The bridge is never freed through its
-// reference count; its owner decides its life.
-class CScriptBridge : public IDispatch {
+// reference count (tarvo::OwnedComObject); its owner decides its life.
+class CScriptBridge : public IDispatch, public tarvo::OwnedComObject {
 public:
     // Members offered to the page's script (names are case-sensitive).
     static constexpr DISPID kIsTarvonClient = 1;  // "isTarvonClient": no arguments, boolean true
@@ -52,17 +51,15 @@ public:
     virtual HRESULT Dispatch(bool lookUp, WORD kind, const OLECHAR* name, DISPPARAMS* arguments, VARIANT* result,
                              DISPID& id, UINT* argumentError) = 0;
 
-    LONG bridgeReferences() const { return bridgeReferences_; }
-
-protected:
-    LONG bridgeReferences_ = 1;
-    bool bridgeSelfDelete_ = false;
+    LONG bridgeReferences() const { return references(); }
 };
 
 // The host UI handler installed into every loaded document: it makes the
 // page's text unselectable (dialog mode) and hands out the script bridge as
 // the external object. Everything else is left to the browser (S_FALSE).
-class CHostUIHandler : public IDocHostUIHandler2 {
+// Embedded in the panel: its reference count never frees it
+// (tarvo::OwnedComObject).
+class CHostUIHandler : public IDocHostUIHandler2, public tarvo::OwnedComObject {
 public:
     CHostUIHandler() = default;
     virtual ~CHostUIHandler() = default;
@@ -71,7 +68,6 @@ public:
 
     void SetExternal(IDispatch* external) { external_ = external; }
     IDispatch* external() const { return external_; }
-    LONG references() const { return references_.load(); }
 
     // IUnknown: grants IUnknown, IDocHostUIHandler, IDocHostUIHandler2.
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
@@ -99,9 +95,7 @@ public:
     STDMETHODIMP GetOverrideKeyPath(LPOLESTR* key, DWORD reserved) override;
 
 private:
-    std::atomic<LONG> references_{1};
-    bool selfDelete_ = false;
-    IDispatch* external_ = nullptr;
+    IDispatch* external_ = nullptr;  // the panel's own bridge, not a reference
 };
 
 // Installs `handler` into a loaded document: the document must offer
@@ -124,10 +118,13 @@ public:
 
     // Opens `address` (ANSI code page) in the browser when it is empty or a
     // web address (isWebAddress); anything else is not opened. May be called
-    // from any thread: off the panel's own thread the address is handed over
-    // to it (HandOverPageAddress) and opened there. Works while the panel is
-    // hidden.
+    // from any thread: off the panel's own thread the address goes to that
+    // thread's task queue (tarvo::postUiTask) and is opened there. Works
+    // while the panel is hidden.
     void NavigateTo(std::string address);
+    // NavigateTo for the panel whose window is `window`, on the panel's
+    // thread; nothing when the window is not (or no longer) a web page panel.
+    static void NavigateWindowTo(HWND window, const std::string& address);
 
     // A browser event from control 1017: DocumentComplete (259) installs the
     // host UI handler into the browser's document; other events are ignored.

@@ -1,10 +1,12 @@
 // The account-information worker: asks the information service, on a thread
 // of its own, for the player's user name, server and web page, and hands the
-// answers to the launcher window's controls.
+// answers to the UI thread.
 //
-// The worker never touches a window object: it works on its own copy of the
-// request values and on window handles. A target window that is destroyed
-// while the worker runs simply makes the message to it fail.
+// The worker never touches a window object and never sends to a window: it
+// works on its own copy of the request values and posts each answer as a
+// task to the UI thread's task queue (framework/ui_task_win.h). The task
+// finds its window by handle there; a window destroyed in the meantime
+// simply gets nothing.
 #pragma once
 
 #include <windows.h>
@@ -15,26 +17,16 @@
 #include "service/download_win.h"
 #include "service/request_sign.h"
 
-// Posted to the web page panel's window when a page address is waiting for
-// it (HandOverPageAddress). It carries nothing: wParam and lParam are 0 and
-// never read, so the same message from another program finds nothing to
-// take and changes nothing.
-constexpr UINT WM_NAVIGATE_TO = WM_APP + 0x10;
-
-// Leaves `address` (ANSI code page) for the window `panel` and posts it
-// WM_NAVIGATE_TO. False, with nothing left behind, when the window is gone.
-bool HandOverPageAddress(HWND panel, const std::string& address);
-// The addresses left for `panel`, oldest first; called by the panel on its
-// own thread when WM_NAVIGATE_TO arrives.
-std::vector<std::string> TakePageAddresses(HWND panel);
-// Forgets what is left for `panel` (the window is being destroyed).
-void DropPageAddresses(HWND panel);
+// Opens a page address in the web page panel `panel`; runs on the UI thread.
+using OpenPageFunction = void (*)(HWND panel, const std::string& address);
 
 struct AccountInfoTargets {
     RequestValues values;
+    DWORD uiThread = 0;           // the thread whose task queue gets the answers
     HWND launcher = nullptr;      // holds the name label, control 1003
     HWND serverList = nullptr;    // the server-list panel's combo box (control 1008)
-    HWND webPagePanel = nullptr;  // gets the page address (HandOverPageAddress)
+    HWND webPagePanel = nullptr;  // gets the page address through openPage
+    OpenPageFunction openPage = nullptr;
     DownloadLimits limits;        // of each of the three downloads
 };
 
@@ -53,13 +45,14 @@ bool startAccountInfoWorker(const AccountInfoTargets& targets);
 // new; the thread takes ownership and deletes it. Returns 0.
 //
 // Initialises Windows Sockets (1.1) and COM (single-threaded apartment) for
-// its own use, then makes the requests of type 1, 5 and 2 in that order:
+// its own use, then makes the requests of type 1, 5 and 2 in that order, and
+// posts each answer to the UI thread:
 //   1: "data"/"user_name" becomes the text of control 1003 of `launcher`,
 //      which is then shown;
 //   5: the last "data"/"allserver" element's "server_name" becomes the first
 //      entry of `serverList` and is selected;
-//   2: "data"/"gsurl" is handed over to `webPagePanel` when it is empty or a
-//      web address (isWebAddress); any other address counts as a failed
+//   2: "data"/"gsurl" goes to `openPage` for `webPagePanel` when it is empty
+//      or a web address (isWebAddress); any other address counts as a failed
 //      request.
 // A request whose download fails (or passes the download's limits) or whose
 // reply does not parse changes nothing; a reply that parses but lacks the

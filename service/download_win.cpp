@@ -9,7 +9,7 @@
 
 #include "framework/barrier_win.h"
 #include "service/net_library_win.h"
-#include "service/text_convert_win.h"
+#include "framework/text_win.h"
 
 namespace {
 
@@ -28,9 +28,7 @@ void forgetCachedCopy(const wchar_t* address) {
 
 CBindStatusCallback::CBindStatusCallback() = default;
 
-CBindStatusCallback::~CBindStatusCallback() {
-    if (binding_) binding_->Release();
-}
+CBindStatusCallback::~CBindStatusCallback() = default;
 
 STDMETHODIMP CBindStatusCallback::QueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
@@ -46,14 +44,13 @@ STDMETHODIMP CBindStatusCallback::QueryInterface(REFIID riid, void** object) {
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) CBindStatusCallback::AddRef() { return 1; }
+STDMETHODIMP_(ULONG) CBindStatusCallback::AddRef() { return addReference(); }
 
-STDMETHODIMP_(ULONG) CBindStatusCallback::Release() { return 1; }
+STDMETHODIMP_(ULONG) CBindStatusCallback::Release() { return releaseReference(); }
 
 STDMETHODIMP CBindStatusCallback::OnStartBinding(DWORD, IBinding* binding) {
     if (binding) binding->AddRef();
-    if (binding_) binding_->Release();
-    binding_ = binding;
+    binding_.reset(binding);
     return S_OK;
 }
 
@@ -80,10 +77,7 @@ STDMETHODIMP CBindStatusCallback::OnProgress(ULONG, ULONG, ULONG statusCode,
 }
 
 STDMETHODIMP CBindStatusCallback::OnStopBinding(HRESULT result, LPCWSTR) {
-    if (binding_) {
-        binding_->Release();
-        binding_ = nullptr;
-    }
+    binding_.reset();
     bindingResult_ = result;
     bindingStopped_ = true;
     return S_OK;
@@ -148,11 +142,8 @@ void CDownloadCallback::abortBinding(DownloadOutcome reason) {
     abortReason_ = reason == DownloadOutcome::received ? DownloadOutcome::failed : reason;
     // The loader may report the stop from inside Abort: keep the binding
     // alive until Abort has returned.
-    if (IBinding* binding = binding_) {
-        binding->AddRef();
-        binding->Abort();
-        binding->Release();
-    }
+    const tarvo::ComPtr<IBinding> binding = binding_;
+    if (binding) binding->Abort();
 }
 
 STDMETHODIMP CDownloadCallback::OnStartBinding(DWORD reserved, IBinding* binding) {
@@ -178,7 +169,7 @@ STDMETHODIMP CDownloadCallback::OnDataAvailable(DWORD, DWORD size, FORMATETC*,
     if (!medium || medium->tymed != TYMED_ISTREAM || !medium->pstm) return S_OK;
 
     const HRESULT result = tarvo::comBarrier([&] {
-        IStream* stream = medium->pstm;
+        const tarvo::ComPtr<IStream> stream = tarvo::ComPtr<IStream>::borrow(medium->pstm);
         char chunk[1024];
         for (;;) {
             // A stream that always has a little more must still end on time.
@@ -214,8 +205,8 @@ struct AnnouncedLength {
 AnnouncedLength readAnnouncedLength(IBinding* binding) {
     AnnouncedLength announced;
     if (!binding) return announced;
-    IWinInetHttpInfo* info = nullptr;
-    if (FAILED(binding->QueryInterface(IID_IWinInetHttpInfo, reinterpret_cast<void**>(&info))) ||
+    tarvo::ComPtr<IWinInetHttpInfo> info;
+    if (FAILED(binding->QueryInterface(IID_IWinInetHttpInfo, reinterpret_cast<void**>(info.put()))) ||
         !info)
         return announced;
 
@@ -233,7 +224,6 @@ AnnouncedLength readAnnouncedLength(IBinding* binding) {
         encoding[std::min<DWORD>(size, sizeof encoding - 1)] = '\0';
         announced.encoded = encoding[0] != '\0' && lstrcmpiA(encoding, "identity") != 0;
     }
-    info->Release();
     return announced;
 }
 
@@ -242,7 +232,7 @@ AnnouncedLength readAnnouncedLength(IBinding* binding) {
 STDMETHODIMP CDownloadCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
                                            LPCWSTR statusText) {
     if (statusCode == BINDSTATUS_BEGINDOWNLOADDATA) {
-        const AnnouncedLength announced = readAnnouncedLength(binding_);
+        const AnnouncedLength announced = readAnnouncedLength(binding_.get());
         // The length of an encoded body is not what arrives once decoded.
         announcedLength_ = announced.encoded ? -1 : announced.contentLength;
         if (announced.contentLength >= 0 &&
@@ -261,14 +251,6 @@ namespace {
 
 // After an abort, how long the loader gets to report the stop.
 constexpr DWORD kAbortGraceMs = 5000;
-
-template <typename T>
-void releaseAndClear(T*& object) {
-    if (object) {
-        object->Release();
-        object = nullptr;
-    }
-}
 
 // Dispatches this thread's messages until the callback reports the stop of
 // the binding. At the time limit the binding is aborted. Once aborted (by
@@ -323,28 +305,28 @@ void pumpUntilStopped(CDownloadCallback& callback, const DownloadLimits& limits,
 HRESULT bindAndWait(const std::string& address, CDownloadCallback& callback,
                     const DownloadLimits& limits, DWORD start, bool& stillRunning) {
     stillRunning = false;
-    const std::wstring url = AnsiToWide(address);
-    IMoniker* moniker = nullptr;
-    IBindCtx* context = nullptr;
-    IStream* stream = nullptr;
+    const std::wstring url = tarvo::ansiToWide(address);
+    tarvo::ComPtr<IMoniker> moniker;
+    tarvo::ComPtr<IBindCtx> context;
+    tarvo::ComPtr<IStream> stream;
 
     const net::Library& loader = net::library();
     if (!loader.canBind()) return E_NOTIMPL;
-    HRESULT hr = loader.createUrlMonikerEx(nullptr, url.c_str(), &moniker, URL_MK_UNIFORM);
-    if (SUCCEEDED(hr)) hr = loader.createAsyncBindCtx(0, &callback, nullptr, &context);
+    HRESULT hr = loader.createUrlMonikerEx(nullptr, url.c_str(), moniker.put(), URL_MK_UNIFORM);
+    if (SUCCEEDED(hr)) hr = loader.createAsyncBindCtx(0, &callback, nullptr, context.put());
     if (SUCCEEDED(hr)) {
-        hr = moniker->BindToStorage(context, nullptr, IID_IStream,
-                                    reinterpret_cast<void**>(&stream));
+        hr = moniker->BindToStorage(context.get(), nullptr, IID_IStream,
+                                    reinterpret_cast<void**>(stream.put()));
         if (SUCCEEDED(hr)) {
             pumpUntilStopped(callback, limits, start);
             stillRunning = !callback.bindingStopped();
         }
     }
 
-    releaseAndClear(stream);
-    if (context) loader.revokeBindStatusCallback(context, &callback);
-    releaseAndClear(context);
-    releaseAndClear(moniker);
+    stream.reset();
+    if (context) loader.revokeBindStatusCallback(context.get(), &callback);
+    context.reset();
+    moniker.reset();
     return hr;
 }
 
@@ -404,7 +386,7 @@ bool DownloadUrl(const std::string& address, std::string& reply) {
     std::string bytes;
     if (!DownloadUrlBytes(address, bytes)) return false;
     try {
-        reply = Utf8ToAnsi(bytes, 65001);
+        reply = tarvo::utf8ToAnsi(bytes);
     } catch (...) {
         reply.clear();
         return false;

@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/handles_win.h"
+
 constexpr DWORD kDownloadTimeLimitMs = 60000;
 constexpr std::size_t kReplyLimitBytes = 1024 * 1024;
 
@@ -42,11 +44,11 @@ enum class DownloadOutcome {
 };
 
 // The download callback: an IBindStatusCallback that is also the binding's
-// IHttpNegotiate. The URL loader only borrows it: AddRef and Release always
-// return 1 and never free it; its owner destroys it once the binding has
-// stopped. This base implements every operation; its data notification
+// IHttpNegotiate. The URL loader only borrows it (tarvo::OwnedComObject):
+// AddRef and Release always return 1 and never free it; its owner destroys
+// it once the binding has stopped. This base implements every operation; its data notification
 // ignores the data.
-class CBindStatusCallback : public IBindStatusCallback, public IHttpNegotiate {
+class CBindStatusCallback : public IBindStatusCallback, public IHttpNegotiate, public tarvo::OwnedComObject {
 public:
     static constexpr DWORD kDefaultBindFlags = 0x233;  // ASYNCHRONOUS | ASYNCSTORAGE |
                                                        // GETNEWESTVERSION | NOWRITECACHE |
@@ -90,12 +92,12 @@ public:
 
     HRESULT bindingResult() const { return bindingResult_; }
     bool bindingStopped() const { return bindingStopped_; }
-    IBinding* binding() const { return binding_; }
+    IBinding* binding() const { return binding_.get(); }
     DWORD bindFlags() const { return bindFlags_; }
 
 protected:
     HRESULT bindingResult_ = S_OK;
-    IBinding* binding_ = nullptr;
+    tarvo::ComPtr<IBinding> binding_;
     DWORD bindVerb_ = BINDVERB_GET;
     DWORD bindFlags_ = kDefaultBindFlags;
     LONG priority_ = 0;

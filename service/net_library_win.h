@@ -30,4 +30,20 @@ const Library& library();
 bool startSockets();
 void stopSockets();
 
+// The sockets library for this thread, ended again on scope exit when it
+// started.
+class ScopedSockets {
+public:
+    ScopedSockets() : started_(startSockets()) {}
+    ~ScopedSockets() {
+        if (started_) stopSockets();
+    }
+    ScopedSockets(const ScopedSockets&) = delete;
+    ScopedSockets& operator=(const ScopedSockets&) = delete;
+    bool ok() const { return started_; }
+
+private:
+    bool started_;
+};
+
 } // namespace net

@@ -25,8 +25,9 @@ public:
 
     // Replaces the first names.size() entries of the combo box in place and
     // keeps later ones, then selects entry 0. Returns the selection
-    // message's result. Runs on the worker thread: it only sends messages
-    // to the combo box.
+    // message's result. The account-information worker's answer reaches it
+    // on the UI thread (through the task queue); it only sends messages to
+    // the combo box, so it is safe from any thread.
     int FillServerList(std::vector<std::string> names);
     // The combo box (control 1008), for the account-information worker.
     HWND serverListHandle() const { return GetDlgItem(1008); }

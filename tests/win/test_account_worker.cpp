@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/ui_task_win.h"
 #include "service/account_worker_win.h"
 #include "service/request_sign.h"
 #include "support/http_server_win.h"
@@ -30,25 +31,10 @@ const std::string kTianmenGbk = "\xCC\xEC\xC3\xC5";
 
 std::vector<std::string> g_navigations;
 
-// Stands in for the web page panel: takes what was handed over.
-LRESULT CALLBACK receiverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NAVIGATE_TO) {
-        for (const std::string& address : TakePageAddresses(hwnd)) g_navigations.push_back(address);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-const char* receiverClass() {
-    static const char* name = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = receiverProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "TarvoTestNavigateReceiver";
-        RegisterClassA(&wc);
-        return "TarvoTestNavigateReceiver";
-    }();
-    return name;
+// Stands in for the web page panel's NavigateTo: takes what was handed
+// over. Runs on this (the UI) thread.
+void recordNavigation(HWND, const std::string& address) {
+    g_navigations.push_back(address);
 }
 
 void pumpPending() {
@@ -120,8 +106,10 @@ protected:
         combo_ = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VSCROLL | CBS_DROPDOWN | CBS_SORT,
                                  10, 40, 150, 200, launcher_, reinterpret_cast<HMENU>(1008),
                                  nullptr, nullptr);
-        receiver_ = CreateWindowExA(0, receiverClass(), "", WS_POPUP, 0, 0, 10, 10, nullptr,
+        receiver_ = CreateWindowExA(0, "STATIC", "page", WS_POPUP, 0, 0, 10, 10, nullptr,
                                     nullptr, GetModuleHandleA(nullptr), nullptr);
+        uiTasks_ = std::make_unique<tarvo::UiTaskQueue>();
+        ASSERT_TRUE(uiTasks_->ok());
         ASSERT_TRUE(launcher_ && label_ && combo_ && receiver_);
         g_navigations.clear();
 
@@ -130,15 +118,18 @@ protected:
         targets_.values.apiGameKey = "gk1";
         targets_.values.apiSignKey = "secret#1";
         targets_.values.serverNumber = "42";
+        targets_.uiThread = GetCurrentThreadId();
         targets_.launcher = launcher_;
         targets_.serverList = combo_;
         targets_.webPagePanel = receiver_;
+        targets_.openPage = recordNavigation;
     }
 
     void TearDown() override {
         if (receiver_) DestroyWindow(receiver_);
         if (launcher_) DestroyWindow(launcher_);
         pumpPending();
+        uiTasks_.reset();
         server_.stop();
     }
 
@@ -156,6 +147,7 @@ protected:
     HWND label_ = nullptr;
     HWND combo_ = nullptr;
     HWND receiver_ = nullptr;
+    std::unique_ptr<tarvo::UiTaskQueue> uiTasks_;
 };
 
 }  // namespace
@@ -420,28 +412,33 @@ TEST_F(AccountWorkerTest, RepliesPastTheLimitsChangeNothing) {
     EXPECT_TRUE(g_navigations.empty());
 }
 
-// The hand-over message carries nothing: the same message from anywhere
-// else, whatever it holds, finds nothing to take.
+// The worker's answers travel as tasks: the queue's message from anywhere
+// else, whatever it holds, finds nothing to run, and an answer for a window
+// that is gone by the time it arrives changes nothing.
 TEST_F(AccountWorkerTest, HandOverMessageWithoutAHandOverFindsNothing) {
     const LPARAM junk[] = {0, 1, 0x12345678, -1, reinterpret_cast<LPARAM>(receiver_)};
     for (LPARAM lParam : junk) {
-        PostMessageA(receiver_, WM_NAVIGATE_TO, static_cast<WPARAM>(lParam), lParam);
-        SendMessageA(receiver_, WM_NAVIGATE_TO, 0, lParam);
+        PostMessageA(uiTasks_->window(), tarvo::WM_RUN_UI_TASKS, static_cast<WPARAM>(lParam), lParam);
+        SendMessageA(uiTasks_->window(), tarvo::WM_RUN_UI_TASKS, 0, lParam);
+        PostMessageA(receiver_, tarvo::WM_RUN_UI_TASKS, static_cast<WPARAM>(lParam), lParam);
     }
     pumpPending();
     EXPECT_TRUE(g_navigations.empty());
 
-    // Handed over twice before the receiver looks: both arrive, in order.
-    EXPECT_TRUE(HandOverPageAddress(receiver_, "http://a.example/1"));
-    EXPECT_TRUE(HandOverPageAddress(receiver_, "http://a.example/2"));
-    pumpPending();
-    EXPECT_EQ(g_navigations, (std::vector<std::string>{"http://a.example/1", "http://a.example/2"}));
-
-    // Nothing is left behind for a window that is gone.
-    EXPECT_FALSE(HandOverPageAddress(nullptr, "http://a.example/3"));
-    HWND gone = receiver_;
+    // Answers that arrive after their windows are gone are dropped.
+    replies_[1] = HttpReply::ok("{\"data\":{\"user_name\":\"n\"}}");
+    replies_[5] = HttpReply::ok("{\"data\":{\"allserver\":[{\"server_name\":\"s\"}]}}");
+    replies_[2] = HttpReply::ok("{\"data\":{\"gsurl\":\"http://web.example/\"}}");
+    HANDLE thread = CreateThread(nullptr, 0, AccountInfoThread, new AccountInfoTargets(targets_),
+                                 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);  // nothing dispatched yet
+    CloseHandle(thread);
+    EXPECT_EQ(uiTasks_->pending(), 3u);
     DestroyWindow(receiver_);
-    receiver_ = nullptr;
-    EXPECT_FALSE(HandOverPageAddress(gone, "http://a.example/4"));
-    EXPECT_TRUE(TakePageAddresses(gone).empty());
+    DestroyWindow(launcher_);
+    receiver_ = launcher_ = label_ = combo_ = nullptr;
+    pumpPending();
+    EXPECT_EQ(uiTasks_->pending(), 0u);
+    EXPECT_TRUE(g_navigations.empty());
 }

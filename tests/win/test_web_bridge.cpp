@@ -5,7 +5,7 @@
 
 #include "app/launcher_dlg_win.h"
 #include "framework/ax_host_win.h"
-#include "service/account_worker_win.h"
+#include "framework/ui_task_win.h"
 #include "panels/web_page_panel_win.h"
 #include "resource.h"
 #include "support/test_support_win.h"
@@ -81,6 +81,11 @@ protected:
     static void TearDownTestSuite() { destroySharedLauncher(launcher_); }
 
     void SetUp() override {
+        // Addresses from other threads reach the panel through this
+        // thread's task queue.
+        uiTasks_.reset();  // SetUp may run again within a test
+        uiTasks_ = std::make_unique<tarvo::UiTaskQueue>();
+        ASSERT_TRUE(uiTasks_->ok());
         ASSERT_NE(launcher_, nullptr);
         ASSERT_NE(launcher_->webPagePanel, nullptr);
         // Every test starts with no server name shown and no blinking.
@@ -90,6 +95,8 @@ protected:
         launcher_->KillTimer(kBlinkTimerId);
         launcher_->messageTimerStarted = false;
     }
+
+    void TearDown() override { uiTasks_.reset(); }
 
     CIeDlg& panel() { return *launcher_->webPagePanel; }
 
@@ -132,6 +139,7 @@ protected:
     bool webPageButtonVisible() const { return launcher_->captionButtons[kButtonWebPage]->IsVisible(); }
 
     static QuietLauncher* launcher_;
+    std::unique_ptr<tarvo::UiTaskQueue> uiTasks_;
 };
 
 QuietLauncher* WebBridgeTest::launcher_ = nullptr;
@@ -540,8 +548,10 @@ TEST_F(WebBridgeTest, ForeignHandOverMessagesChangeNothing) {
     const HWND window = panel().m_hWnd;
     const LPARAM junk[] = {0, 1, 0x12345678, -1, reinterpret_cast<LPARAM>(window), 0x7FFFFFFF};
     for (LPARAM lParam : junk) {
-        PostMessageA(window, WM_NAVIGATE_TO, static_cast<WPARAM>(lParam), lParam);
-        SendMessageA(window, WM_NAVIGATE_TO, static_cast<WPARAM>(lParam), lParam);
+        for (HWND target : {window, uiTasks_->window()}) {
+            PostMessageA(target, tarvo::WM_RUN_UI_TASKS, static_cast<WPARAM>(lParam), lParam);
+            SendMessageA(target, tarvo::WM_RUN_UI_TASKS, static_cast<WPARAM>(lParam), lParam);
+        }
     }
     pumpMessages();
     EXPECT_EQ(panel().lastAddress(), "http://127.0.0.1:9/before");
@@ -549,7 +559,7 @@ TEST_F(WebBridgeTest, ForeignHandOverMessagesChangeNothing) {
 }
 
 TEST(AxHost, HostWindowOwnsItsControlUntilDestroyed) {
-    OleInitialize(nullptr);
+    const tarvo::ScopedOle ole;
     ASSERT_TRUE(tarvo::registerAxHostClass());
     ASSERT_TRUE(tarvo::registerAxHostClass());  // a second registration is harmless
     const int before = tarvo::liveAxHostObjects();
@@ -570,14 +580,13 @@ TEST(AxHost, HostWindowOwnsItsControlUntilDestroyed) {
     }
     EXPECT_EQ(tarvo::liveAxHostObjects(), before) << "the control let go of the site and the sink";
     DestroyWindow(parent);
-    OleUninitialize();
 }
 
 // The control is made once the creating thread is back in its message loop
 // (so a window holding it shows first), or on first need; a host destroyed
 // before that never makes one.
 TEST(AxHost, ControlIsMadeWhenTheThreadPumpsNotWhileTheWindowIsSetUp) {
-    OleInitialize(nullptr);
+    const tarvo::ScopedOle ole;
     ASSERT_TRUE(tarvo::registerAxHostClass());
     const int before = tarvo::liveAxHostObjects();
     HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
@@ -601,11 +610,10 @@ TEST(AxHost, ControlIsMadeWhenTheThreadPumpsNotWhileTheWindowIsSetUp) {
     EXPECT_EQ(tarvo::liveAxHostObjects(), before) << "a destroyed host made its control after all";
 
     DestroyWindow(parent);
-    OleUninitialize();
 }
 
 TEST(AxHost, HostWithoutAControlStillExists) {
-    OleInitialize(nullptr);
+    const tarvo::ScopedOle ole;
     ASSERT_TRUE(tarvo::registerAxHostClass());
     HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     for (const char* text : {"{00000000-0000-0000-0000-0000000000AB}", "No.Such.ProgId", "", "{not a class id"}) {
@@ -620,7 +628,6 @@ TEST(AxHost, HostWithoutAControlStillExists) {
         DestroyWindow(host);
     }
     DestroyWindow(parent);
-    OleUninitialize();
 }
 
 }  // namespace
