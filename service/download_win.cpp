@@ -158,11 +158,8 @@ STDMETHODIMP CDownloadCallback::OnDataAvailable(DWORD, DWORD size, FORMATETC*,
         // An abort asked for before any data came (the announced length was
         // too large) is not always heeded by the loader until it is asked
         // again from here, where the data arrives.
-        if (IBinding* binding = binding_) {
-            binding->AddRef();
-            binding->Abort();
-            binding->Release();
-        }
+        const tarvo::ComPtr<IBinding> binding = binding_;
+        if (binding) binding->Abort();
         return S_OK;
     }
     if (size == 0) return S_OK;
