@@ -43,14 +43,10 @@
 
 namespace {
 
-using stub::envString;
-using stub::envInt;
 using stub::envFlag;
-using stub::currentDirectory;
-using stub::appendLog;
-
-constexpr UINT kWmGameReady = 0x463;
-constexpr UINT kWmGameWindow = 0x464;
+using stub::envInt;
+using stub::kWmGameReady;
+using stub::kWmGameWindow;
 
 constexpr UINT_PTR kReadyTimer = 2;
 constexpr UINT_PTR kCloseTimer = 3;
@@ -347,8 +343,8 @@ void CALLBACK animationTick(HWND, UINT, UINT_PTR, DWORD) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    stub::logStart();
     const char* cmdLine = GetCommandLineA();
-    appendLog(std::string(cmdLine ? cmdLine : "") + "\n" + currentDirectory() + "\n");
 
     const int exitCode = static_cast<int>(envInt("TARVO_STUB_EXIT_CODE", 0));
     if (envFlag("TARVO_STUB_EXIT_AT_ONCE")) return exitCode;
@@ -356,8 +352,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g.sendReady = !envFlag("TARVO_STUB_NO_READY");
     g.sendWindowMsg = !envFlag("TARVO_STUB_NO_WINDOW_MSG");
     g.startTick = GetTickCount();
-    long maxLife = envInt("TARVO_STUB_MAX_LIFE_MS", 600000);
-    g.maxLifeMs = maxLife > 0 ? static_cast<DWORD>(maxLife) : 600000;
+    g.maxLifeMs = stub::maxLifeMs();
 
     HWND host = parseHandle(word(cmdLine, 1));
     if (host && IsWindow(host)) {

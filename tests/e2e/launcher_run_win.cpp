@@ -107,11 +107,4 @@ HWND serverListCombo(DWORD pid) {
 
 int serverListCount(DWORD pid) { return comboCount(serverListCombo(pid)); }
 
-HWND visiblePanelWith(DWORD pid, int controlId, HWND except) {
-    for (HWND window : topLevelWindows(pid)) {
-        if (window != except && styleVisible(window) && GetDlgItem(window, controlId)) return window;
-    }
-    return nullptr;
-}
-
 } // namespace tarvo_test

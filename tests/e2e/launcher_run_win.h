@@ -88,8 +88,5 @@ std::vector<std::string> serviceLogLinesWith(const std::vector<std::string>& par
 HWND serverListCombo(DWORD pid);
 // The number of entries in the launcher's server list; -1 without one.
 int serverListCount(DWORD pid);
-// The visible top-level window of the launcher other than `except` that
-// holds a control `controlId` (a panel); null when none shows.
-HWND visiblePanelWith(DWORD pid, int controlId, HWND except = nullptr);
 
 } // namespace tarvo_test

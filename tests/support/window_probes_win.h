@@ -74,6 +74,36 @@ inline bool postQuit(HWND window) {
     return thread != 0 && PostThreadMessageA(thread, WM_QUIT, 0, 0);
 }
 
+namespace probes_detail {
+
+struct PanelQuery {
+    DWORD pid;
+    int controlId;
+    HWND except;
+    HWND found;
+};
+
+inline BOOL CALLBACK matchPanel(HWND window, LPARAM param) {
+    PanelQuery& query = *reinterpret_cast<PanelQuery*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != query.pid || window == query.except || !styleVisible(window) || !GetDlgItem(window, query.controlId))
+        return TRUE;
+    query.found = window;
+    return FALSE;
+}
+
+}  // namespace probes_detail
+
+// The first visible top-level window of process `pid`, other than `except`,
+// that holds a control `controlId` (one of the launcher's panels, say); null
+// when none shows. Windows are searched in z-order.
+inline HWND visiblePanelWith(DWORD pid, int controlId, HWND except = nullptr) {
+    probes_detail::PanelQuery query{pid, controlId, except, nullptr};
+    EnumWindows(probes_detail::matchPanel, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
 // ---------------------------------------------------------------------------
 // Combo boxes (also of another process)
 // ---------------------------------------------------------------------------
