@@ -252,13 +252,25 @@ void paint(HWND hwnd) {
     EndPaint(hwnd, &ps);
 }
 
-LRESULT CALLBACK gameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
+// What both scene windows do with painting messages: the scene covers every
+// pixel, so there is no background to erase. True when `msg` was handled.
+bool handleScenePainting(HWND hwnd, UINT msg, LRESULT& result) {
+    if (msg == WM_ERASEBKGND) {
+        result = 1;
+        return true;
+    }
+    if (msg == WM_PAINT) {
         paint(hwnd);
-        return 0;
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+LRESULT CALLBACK gameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT painted = 0;
+    if (handleScenePainting(hwnd, msg, painted)) return painted;
+    switch (msg) {
     case WM_TIMER:
         if (wp == kReadyTimer) {
             KillTimer(hwnd, kReadyTimer);
@@ -282,12 +294,9 @@ LRESULT CALLBACK gameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // The screen window over the host panel: same scene, never activated.
 LRESULT CALLBACK screenProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT painted = 0;
+    if (handleScenePainting(hwnd, msg, painted)) return painted;
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
-        paint(hwnd);
-        return 0;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
     case WM_DESTROY:
