@@ -22,10 +22,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         held = CreateFileA(holdPath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     stub::appendLog(std::to_string(GetCurrentProcessId()) + "\n");
-    long life = stub::envInt("TARVO_STUB_MAX_LIFE_MS", 600000);
-    if (life <= 0) life = 600000;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < static_cast<DWORD>(life)) Sleep(200);
+    const DWORD life = stub::maxLifeMs();
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < life) Sleep(200);
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     return 0;
 }

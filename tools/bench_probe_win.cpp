@@ -72,6 +72,8 @@
 
 #include "app/launcher_dlg_win.h"
 #include "resource.h"
+#include "tests/support/window_probes_win.h"
+#include "window/boss_key.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
 
@@ -82,6 +84,11 @@ namespace {
 // ---------------------------------------------------------------------------
 
 using Options = std::map<std::string, std::string>;
+
+using tarvo_test::childProcessOf;
+using tarvo_test::styleVisible;
+using tarvo_test::visiblePanelWith;
+using tarvo_test::windowRect;
 
 // "--name value" pairs after the mode word.
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -223,21 +230,6 @@ HWND visibleWindow(DWORD pid, const std::string& className, const std::string& t
     return query.found;
 }
 
-// The first child process of `parent` named `name` (case-insensitive).
-DWORD childProcess(DWORD parent, const char* name) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    DWORD found = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
-        if (entry.th32ParentProcessID == parent && lstrcmpiA(entry.szExeFile, name) == 0)
-            found = entry.th32ProcessID;
-    }
-    CloseHandle(snapshot);
-    return found;
-}
-
 void endProcess(HANDLE process) {
     if (!process) return;
     if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
@@ -245,6 +237,41 @@ void endProcess(HANDLE process) {
         WaitForSingleObject(process, 5000);
     }
     CloseHandle(process);
+}
+
+// Ends the measured program and the game client it started (`client`, or
+// the one found now when that is null).
+void endProgramAndClient(const PROCESS_INFORMATION& program, HANDLE client) {
+    if (!client) {
+        if (DWORD pid = childProcessOf(program.dwProcessId, "TarvoWebEntry.exe"))
+            client = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    }
+    endProcess(program.hProcess);
+    endProcess(client);
+}
+
+// The quoted program path and the --args option, if any.
+std::string commandLineOf(const std::string& exe, const Options& options) {
+    std::string commandLine = "\"" + exe + "\"";
+    if (options.count("args")) commandLine += " " + option(options, "args");
+    return commandLine;
+}
+
+// Starts the program in `dir` (this process's directory when empty); false
+// with the reason on standard error when it cannot be started.
+bool startProgram(const std::string& exe, const std::string& commandLine, const std::string& dir,
+                  PROCESS_INFORMATION& info) {
+    std::vector<char> commandBuffer(commandLine.begin(), commandLine.end());
+    commandBuffer.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(exe.c_str(), commandBuffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        dir.empty() ? nullptr : dir.c_str(), &startup, &info)) {
+        std::fprintf(stderr, "CreateProcess failed: %lu\n", GetLastError());
+        return false;
+    }
+    CloseHandle(info.hThread);
+    return true;
 }
 
 int runStart(const Options& options) {
@@ -266,22 +293,11 @@ int runStart(const Options& options) {
         DeleteFileA(clientLog.c_str());
         SetEnvironmentVariableA("TARVO_STUB_LOG", clientLog.c_str());
     }
-    std::string commandLine = "\"" + exe + "\"";
-    if (options.count("args")) commandLine += " " + option(options, "args");
-    std::vector<char> commandBuffer(commandLine.begin(), commandLine.end());
-    commandBuffer.push_back('\0');
-
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
+    const std::string commandLine = commandLineOf(exe, options);
     PROCESS_INFORMATION info{};
     const unsigned long long startFileTime = nowFileTime();
     const double start = nowMs();
-    if (!CreateProcessA(exe.c_str(), commandBuffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        dir.empty() ? nullptr : dir.c_str(), &startup, &info)) {
-        std::fprintf(stderr, "CreateProcess failed: %lu\n", GetLastError());
-        return 1;
-    }
-    CloseHandle(info.hThread);
+    if (!startProgram(exe, commandLine, dir, info)) return 1;
     const double created = nowMs();
 
     double visibleMs = -1, clientLogMs = -1, clientProcessMs = -1, startupCpuMs = -1, clientFoundMs = -1;
@@ -295,7 +311,7 @@ int runStart(const Options& options) {
         if (expectClient && clientLogMs < 0 && GetFileAttributesA(clientLog.c_str()) != INVALID_FILE_ATTRIBUTES)
             clientLogMs = nowMs() - start;
         if (expectClient && !client) {
-            if (DWORD pid = childProcess(info.dwProcessId, "TarvoWebEntry.exe")) {
+            if (DWORD pid = childProcessOf(info.dwProcessId, "TarvoWebEntry.exe")) {
                 client = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
                 clientFoundMs = nowMs() - start;
             }
@@ -355,13 +371,8 @@ int runStart(const Options& options) {
         print("total_cpu_ms", processTimes(info.hProcess).cpuMs);
     }
 
-    endProcess(info.hProcess);
-    if (!client && expectClient) {
-        // Started after the polling stopped: end it as well.
-        if (DWORD pid = childProcess(info.dwProcessId, "TarvoWebEntry.exe"))
-            client = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    }
-    endProcess(client);
+    // A client started after the polling stopped is ended as well.
+    endProgramAndClient(info, client);
     std::printf("result %s\n", ok ? "ok" : "incomplete");
     std::fflush(stdout);
     return ok ? 0 : 1;
@@ -566,41 +577,6 @@ bool waitFor(const std::function<bool()>& condition, double timeoutMs) {
     return true;
 }
 
-RECT rectOf(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    return r;
-}
-
-bool styleVisible(HWND window) {
-    return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-// The visible top-level window of the process, other than `other`, that
-// holds control `id`.
-struct PanelQuery {
-    DWORD pid;
-    int id;
-    HWND other;
-    HWND found;
-};
-
-BOOL CALLBACK matchPanel(HWND window, LPARAM param) {
-    PanelQuery& query = *reinterpret_cast<PanelQuery*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != query.pid || window == query.other || !styleVisible(window) || !GetDlgItem(window, query.id))
-        return TRUE;
-    query.found = window;
-    return FALSE;
-}
-
-HWND visiblePanelWith(DWORD pid, int id, HWND other = nullptr) {
-    PanelQuery query{pid, id, other, nullptr};
-    EnumWindows(matchPanel, reinterpret_cast<LPARAM>(&query));
-    return query.found;
-}
-
 struct ActionResult {
     double changeMs = -1;
     double worstRoundTripMs = -1;
@@ -657,30 +633,15 @@ int runActions(const Options& options) {
     const double settleS = seconds(options, "settle", 3);
     const double afterS = seconds(options, "after", 2);
     if (!clientLog.empty()) SetEnvironmentVariableA("TARVO_STUB_LOG", clientLog.c_str());
-    std::string commandLine = "\"" + exe + "\"";
-    if (options.count("args")) commandLine += " " + option(options, "args");
-    std::vector<char> commandBuffer(commandLine.begin(), commandLine.end());
-    commandBuffer.push_back('\0');
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exe.c_str(), commandBuffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        dir.empty() ? nullptr : dir.c_str(), &startup, &info)) {
-        std::fprintf(stderr, "CreateProcess failed: %lu\n", GetLastError());
-        return 1;
-    }
-    CloseHandle(info.hThread);
+    if (!startProgram(exe, commandLineOf(exe, options), dir, info)) return 1;
     const DWORD pid = info.dwProcessId;
     const std::string className = "#32770", title = "QuarrionOL";
     HWND launcher = nullptr;
     waitFor([&] { return (launcher = visibleWindow(pid, className, title)) != nullptr; }, 30000);
     bool ok = launcher != nullptr;
     auto finish = [&](bool success) {
-        HANDLE client = nullptr;
-        if (DWORD clientPid = childProcess(pid, "TarvoWebEntry.exe"))
-            client = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, clientPid);
-        endProcess(info.hProcess);
-        endProcess(client);
+        endProgramAndClient(info, nullptr);
         std::printf("result %s\n", success ? "ok" : "incomplete");
         std::fflush(stdout);
         return success ? 0 : 1;
@@ -691,19 +652,19 @@ int runActions(const Options& options) {
     // A boss key, set as the player sets it: the settings panel (caption
     // button 2), Control+Shift+B in its hot-key field, the box checked, its
     // confirm button once the panel is in place.
-    const RECT full = rectOf(launcher);
+    const RECT full = windowRect(launcher);
     SetForegroundWindow(launcher);
     tapAt(POINT{full.right - 209 + 40, full.top + 19 + 14});
     HWND settings = nullptr;
-    if (!waitFor([&] { return (settings = visiblePanelWith(pid, 1011)) != nullptr; }, 5000)) {
+    if (!waitFor([&] { return (settings = visiblePanelWith(pid, IDC_BOSS_HOTKEY)) != nullptr; }, 5000)) {
         std::fprintf(stderr, "the settings panel did not open\n");
         return finish(false);
     }
-    SendMessageA(GetDlgItem(settings, 1011), HKM_SETHOTKEY, MAKEWORD('B', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
-    SendMessageA(GetDlgItem(settings, 1009), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageA(GetDlgItem(settings, IDC_BOSS_HOTKEY), HKM_SETHOTKEY, MAKEWORD('B', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
+    SendMessageA(GetDlgItem(settings, IDC_BOSS_ENABLE), BM_SETCHECK, BST_CHECKED, 0);
     RECT panel{};
     waitFor([&] {
-        panel = rectOf(settings);
+        panel = windowRect(settings);
         return panel.right == full.right - 100 && panel.top == full.top + 50;
     }, 5000);
     Sleep(200);
@@ -727,20 +688,20 @@ int runActions(const Options& options) {
          [&] { return !IsWindowVisible(launcher); }},
         {"tray_show", [&] { PostMessageA(launcher, trayNotify, 5, WM_LBUTTONDOWN); },
          [&] { return IsWindowVisible(launcher) != FALSE; }},
-        {"boss_hide", [&] { PostMessageA(launcher, WM_HOTKEY, 1001, bossKeyValue); },
+        {"boss_hide", [&] { PostMessageA(launcher, WM_HOTKEY, kBossHotKeyId, bossKeyValue); },
          [&] { return !IsWindowVisible(launcher); }},
-        {"boss_show", [&] { PostMessageA(launcher, WM_HOTKEY, 1001, bossKeyValue); },
+        {"boss_show", [&] { PostMessageA(launcher, WM_HOTKEY, kBossHotKeyId, bossKeyValue); },
          [&] { return IsWindowVisible(launcher) != FALSE; }},
-        {"panel_open", [&] { const RECT w = rectOf(launcher); tapAt(POINT{w.right - 33 + 14, w.top + 1 + 12}); },
-         [&] { return (exitPanel = visiblePanelWith(pid, 1003, launcher)) != nullptr; }},
+        {"panel_open", [&] { const RECT w = windowRect(launcher); tapAt(POINT{w.right - 33 + 14, w.top + 1 + 12}); },
+         [&] { return (exitPanel = visiblePanelWith(pid, IDC_EXIT_TEXT, launcher)) != nullptr; }},
         {"panel_close",
-         [&] { const RECT p = rectOf(exitPanel); tapAt(POINT{p.left + 170 + 30, p.top + 90 + 11}); },
+         [&] { const RECT p = windowRect(exitPanel); tapAt(POINT{p.left + 170 + 30, p.top + 90 + 11}); },
          [&] { return !styleVisible(exitPanel); }},
-        {"size_restore", [&] { const RECT w = rectOf(launcher); tapAt(POINT{w.right - 61 + 14, w.top + 1 + 12}); },
-         [&] { const RECT w = rectOf(launcher); return w.right - w.left == 1024 && w.bottom - w.top == 738; }},
-        {"size_full", [&] { const RECT w = rectOf(launcher); tapAt(POINT{w.right - 61 + 14, w.top + 1 + 12}); },
-         [&] { const RECT w = rectOf(launcher); return EqualRect(&w, &full) != FALSE; }},
-        {"minimise", [&] { const RECT w = rectOf(launcher); tapAt(POINT{w.right - 89 + 14, w.top + 1 + 12}); },
+        {"size_restore", [&] { const RECT w = windowRect(launcher); tapAt(POINT{w.right - 61 + 14, w.top + 1 + 12}); },
+         [&] { const RECT w = windowRect(launcher); return w.right - w.left == 1024 && w.bottom - w.top == 738; }},
+        {"size_full", [&] { const RECT w = windowRect(launcher); tapAt(POINT{w.right - 61 + 14, w.top + 1 + 12}); },
+         [&] { const RECT w = windowRect(launcher); return EqualRect(&w, &full) != FALSE; }},
+        {"minimise", [&] { const RECT w = windowRect(launcher); tapAt(POINT{w.right - 89 + 14, w.top + 1 + 12}); },
          [&] { return IsIconic(launcher) != FALSE; }},
         {"restore", [&] { PostMessageA(launcher, WM_SYSCOMMAND, SC_RESTORE, 0); },
          [&] { return !IsIconic(launcher) && IsWindowVisible(launcher); }},

@@ -9,18 +9,9 @@
 
 #include <windows.h>
 
-#include <cstdlib>
-#include <string>
-#include <vector>
-
-using stub::appendLog;
-using stub::currentDirectory;
-using stub::envInt;
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    const char* cmdLine = GetCommandLineA();
-    appendLog(std::string(cmdLine ? cmdLine : "") + "\n" + currentDirectory() + "\n");
-    long linger = envInt("TARVO_STUB_LINGER_MS", 0);
+    stub::logStart();
+    const long linger = stub::envInt("TARVO_STUB_LINGER_MS", 0);
     if (linger > 0) Sleep(static_cast<DWORD>(linger));
-    return static_cast<int>(envInt("TARVO_STUB_EXIT_CODE", 0));
+    return static_cast<int>(stub::envInt("TARVO_STUB_EXIT_CODE", 0));
 }

@@ -1,5 +1,7 @@
 // What the stand-in programs share: reading their options from environment
-// variables and appending records to the log file that tests read.
+// variables, appending records to the log file that tests read, the
+// launcher's messages and window, and the safety net against stray
+// processes.
 #pragma once
 
 #include <windows.h>
@@ -48,5 +50,27 @@ inline void appendLog(const std::string& text) {
     WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(f);
 }
+
+// The record every started stand-in writes first: its exact command line and
+// its current directory, one line each.
+inline void logStart() {
+    const char* commandLine = GetCommandLineA();
+    appendLog(std::string(commandLine ? commandLine : "") + "\n" + currentDirectory() + "\n");
+}
+
+// How long a stand-in lives at most when nobody ends it: TARVO_STUB_MAX_LIFE_MS,
+// or ten minutes when that is not a positive number.
+inline DWORD maxLifeMs() {
+    const long life = envInt("TARVO_STUB_MAX_LIFE_MS", 600000);
+    return life > 0 ? static_cast<DWORD>(life) : 600000;
+}
+
+// Messages the game client sends to the launcher window.
+constexpr UINT kWmGameReady = WM_USER + 0x63;   // the game is ready to be shown
+constexpr UINT kWmGameWindow = WM_USER + 0x64;  // wParam = the game window
+
+// The launcher window of any process: top-level, dialog class, titled
+// "QuarrionOL"; null when there is none.
+inline HWND findLauncherWindow() { return FindWindowA("#32770", "QuarrionOL"); }
 
 } // namespace stub

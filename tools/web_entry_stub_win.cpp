@@ -43,14 +43,10 @@
 
 namespace {
 
-using stub::envString;
-using stub::envInt;
 using stub::envFlag;
-using stub::currentDirectory;
-using stub::appendLog;
-
-constexpr UINT kWmGameReady = 0x463;
-constexpr UINT kWmGameWindow = 0x464;
+using stub::envInt;
+using stub::kWmGameReady;
+using stub::kWmGameWindow;
 
 constexpr UINT_PTR kReadyTimer = 2;
 constexpr UINT_PTR kCloseTimer = 3;
@@ -256,13 +252,25 @@ void paint(HWND hwnd) {
     EndPaint(hwnd, &ps);
 }
 
-LRESULT CALLBACK gameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
+// What both scene windows do with painting messages: the scene covers every
+// pixel, so there is no background to erase. True when `msg` was handled.
+bool handleScenePainting(HWND hwnd, UINT msg, LRESULT& result) {
+    if (msg == WM_ERASEBKGND) {
+        result = 1;
+        return true;
+    }
+    if (msg == WM_PAINT) {
         paint(hwnd);
-        return 0;
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+LRESULT CALLBACK gameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT painted = 0;
+    if (handleScenePainting(hwnd, msg, painted)) return painted;
+    switch (msg) {
     case WM_TIMER:
         if (wp == kReadyTimer) {
             KillTimer(hwnd, kReadyTimer);
@@ -286,12 +294,9 @@ LRESULT CALLBACK gameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // The screen window over the host panel: same scene, never activated.
 LRESULT CALLBACK screenProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT painted = 0;
+    if (handleScenePainting(hwnd, msg, painted)) return painted;
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
-        paint(hwnd);
-        return 0;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
     case WM_DESTROY:
@@ -347,8 +352,8 @@ void CALLBACK animationTick(HWND, UINT, UINT_PTR, DWORD) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    stub::logStart();
     const char* cmdLine = GetCommandLineA();
-    appendLog(std::string(cmdLine ? cmdLine : "") + "\n" + currentDirectory() + "\n");
 
     const int exitCode = static_cast<int>(envInt("TARVO_STUB_EXIT_CODE", 0));
     if (envFlag("TARVO_STUB_EXIT_AT_ONCE")) return exitCode;
@@ -356,8 +361,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g.sendReady = !envFlag("TARVO_STUB_NO_READY");
     g.sendWindowMsg = !envFlag("TARVO_STUB_NO_WINDOW_MSG");
     g.startTick = GetTickCount();
-    long maxLife = envInt("TARVO_STUB_MAX_LIFE_MS", 600000);
-    g.maxLifeMs = maxLife > 0 ? static_cast<DWORD>(maxLife) : 600000;
+    g.maxLifeMs = stub::maxLifeMs();
 
     HWND host = parseHandle(word(cmdLine, 1));
     if (host && IsWindow(host)) {

@@ -1,9 +1,17 @@
 #include "e2e/launcher_run_win.h"
 
-#include <cstring>
-#include <cwchar>
+#include "res/resource.h"
+
+#include <optional>
+#include <string>
 
 namespace tarvo_test {
+
+InstallOptions withSettings(const std::string& httpCfg) {
+    InstallOptions options;
+    options.httpCfg = httpCfg;
+    return options;
+}
 
 bool LauncherRun::start(const InstallDir& install, const std::string& parameters, const std::string& currentDir,
                         EnvVars env) {
@@ -20,7 +28,9 @@ HWND LauncherRun::window(int timeoutMs) const {
     HWND launcher = waitForWindow(process.pid(), "#32770", "QuarrionOL", timeoutMs);
     if (!launcher) return nullptr;
     const int left = timeoutMs - static_cast<int>(GetTickCount() - start);
-    return waitUntil([&] { return GetDlgItem(launcher, 1020) != nullptr; }, left > 0 ? left : 0) ? launcher : nullptr;
+    return waitUntil([&] { return GetDlgItem(launcher, IDC_MESSAGE_LABEL) != nullptr; }, left > 0 ? left : 0)
+               ? launcher
+               : nullptr;
 }
 
 HWND LauncherRun::hostPanel(HWND launcher) const {
@@ -40,6 +50,23 @@ std::string LauncherRun::clientCommandLine(int timeoutMs) const {
     return lines.empty() ? std::string() : lines.front();
 }
 
+::testing::AssertionResult LauncherRun::quitsCleanly(HWND launcher, int timeoutMs) {
+    if (!postQuit(launcher)) return ::testing::AssertionFailure() << "no quit message could be posted";
+    const std::optional<DWORD> code = process.waitExit(timeoutMs);
+    if (!code) return ::testing::AssertionFailure() << "the launcher still runs";
+    if (*code != 0) return ::testing::AssertionFailure() << "exit code " << *code;
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult LaunchedLauncher::start(const EnvVars& env, const std::string& parameters,
+                                                   const std::string& currentDir) {
+    if (!install.ok()) return ::testing::AssertionFailure() << install.error();
+    if (!run.start(install, parameters, currentDir, env)) return ::testing::AssertionFailure() << run.process.error();
+    window = run.window();
+    if (!window) return ::testing::AssertionFailure() << "no launcher window";
+    return ::testing::AssertionSuccess();
+}
+
 std::string settingsWithService(const std::string& apiAddress) {
     return "GS_MAIN_web=http://127.0.0.1:9/main.html#:\r\n"
            "GS_BBS_web=http://127.0.0.1:9/bbs.html#:\r\n"
@@ -56,21 +83,43 @@ std::string standInServiceAddress() {
     return port.empty() ? std::string() : "http://127.0.0.1:" + port + "/pick/info";
 }
 
+std::string uniqueServerNumber() { return std::to_string(GetTickCount() % 100000 + 100); }
+
+std::string parametersForServer(const std::string& serverNumber) {
+    std::string parameters = kExampleParameters;
+    parameters.replace(parameters.find("web_12_a"), 8, "web_" + serverNumber + "_a");
+    return parameters;
+}
+
+std::vector<std::string> serviceLogLinesWith(const std::vector<std::string>& parts) {
+    std::vector<std::string> found;
+    for (const std::string& line : readLines(envOr("TARVO_INFO_LOG", ""))) {
+        bool all = true;
+        for (const std::string& part : parts) all = all && line.find(part) != std::string::npos;
+        if (all) found.push_back(line);
+    }
+    return found;
+}
+
 HWND serverListCombo(DWORD pid) {
     for (HWND window : topLevelWindows(pid)) {
-        if (HWND combo = GetDlgItem(window, 1008)) return combo;
+        if (HWND combo = GetDlgItem(window, IDC_SERVER_LIST)) return combo;
     }
     return nullptr;
 }
 
-std::string comboEntry(HWND combo) {
-    // Read as wide text: the system converts it reliably across processes.
-    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, 0, 0);
-    if (length == CB_ERR) return std::string();
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(std::wcslen(text.c_str()));
-    return ansiFromWide(text);
+int serverListCount(DWORD pid) { return comboCount(serverListCombo(pid)); }
+
+namespace {
+constexpr DWORD kClientOwnExitCode = 7;
+}
+
+EnvVars::value_type clientOwnExitCode() {
+    return {"TARVO_STUB_EXIT_CODE", std::to_string(kClientOwnExitCode)};
+}
+
+bool clientNotEndedByLauncher(const OpenedProcess& client) {
+    return client.isRunning() || client.waitExit(0) == std::optional<DWORD>(kClientOwnExitCode);
 }
 
 } // namespace tarvo_test

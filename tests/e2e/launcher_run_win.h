@@ -1,8 +1,11 @@
-// Running the real launcher in a temporary install directory, the way the
-// game platform starts it, for the end-to-end tests.
+// Running the real launcher in a temporary install, the way the game
+// platform starts it, for the end-to-end tests.
 #pragma once
 
 #include "support/test_support_win.h"
+#include "support/window_probes_win.h"
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -23,6 +26,9 @@ inline const char kExampleSettings[] =
     "GS_API_gkey_web=quarrion#:\r\n"
     "GS_API_key_web=secret#:\r\n";
 
+// An install with every program and this settings file.
+InstallOptions withSettings(const std::string& httpCfg = kExampleSettings);
+
 // A started launcher: its process, and its window once it has one.
 struct LauncherRun {
     ChildProcess process;
@@ -40,6 +46,26 @@ struct LauncherRun {
     HWND hostPanel(HWND launcher) const;
     // The command line the client stand-in received, once it has logged it.
     std::string clientCommandLine(int timeoutMs = 15000) const;
+    // Ends the launcher the way its watchdog does and waits for its exit
+    // code, which must be 0.
+    ::testing::AssertionResult quitsCleanly(HWND launcher, int timeoutMs = 10000);
+};
+
+// The usual set-up of a scenario: lays out an install, starts its launcher
+// and waits for the launcher window.
+//     LaunchedLauncher launched(withSettings());
+//     ASSERT_TRUE(launched.start({{"TARVO_STUB_NO_READY", "1"}}));
+struct LaunchedLauncher {
+    InstallDir install;
+    LauncherRun run;
+    HWND window = nullptr;
+
+    explicit LaunchedLauncher(const InstallOptions& options = withSettings()) : install(options) {}
+
+    ::testing::AssertionResult start(const EnvVars& env = EnvVars(),
+                                     const std::string& parameters = kExampleParameters,
+                                     const std::string& currentDir = std::string());
+    DWORD pid() const { return run.process.pid(); }
 };
 
 // A settings file for platform "web" whose information service is at
@@ -48,13 +74,27 @@ std::string settingsWithService(const std::string& apiAddress);
 // The address of the information service stand-in that the test runner
 // started ("http://127.0.0.1:<port>/pick/info"), or empty when none runs.
 std::string standInServiceAddress();
-// The server-list panel's combo box (control 1008) among the launcher's windows.
+
+// A server number of its own for one run (the example parameters hold 12),
+// so that its requests can be told apart in the service stand-in's log.
+std::string uniqueServerNumber();
+// The example parameters with that server number.
+std::string parametersForServer(const std::string& serverNumber);
+// The lines of the service stand-in's request log holding every one of
+// `parts`, in order.
+std::vector<std::string> serviceLogLinesWith(const std::vector<std::string>& parts);
+
+// The server-list panel's combo box among the launcher's windows.
 HWND serverListCombo(DWORD pid);
-// Whether a window of another process has the visible style.
-inline bool styleVisible(HWND window) {
-    return window && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-// The first entry of a combo box of another process.
-std::string comboEntry(HWND combo);
+// The number of entries in the launcher's server list; -1 without one.
+int serverListCount(DWORD pid);
+
+// Leaving through the exit panel keeps the client running, but the client
+// stand-in ends itself as soon as the launcher's window is gone. Runs that
+// check the client give it an exit code of its own (`clientOwnExitCode()`,
+// an environment entry for `start`): the client was not ended by the
+// launcher when it still runs or ended with that code.
+EnvVars::value_type clientOwnExitCode();
+bool clientNotEndedByLauncher(const OpenedProcess& client);
 
 } // namespace tarvo_test

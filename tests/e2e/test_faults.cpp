@@ -7,6 +7,8 @@
 
 #include "e2e/launcher_run_win.h"
 
+#include "res/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -34,25 +36,6 @@ int requestType(const HttpRequestSeen& request) {
 
 std::string goodBody(int type) {
     return type == 1 ? kAccountReply : type == 5 ? kServersReply : kPageReply;
-}
-
-// The launcher answers a message within a second.
-// Answers within 2.5 s: well inside the slowest reply (5 s), with room for a
-// loaded machine.
-bool responsive(HWND launcher) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(launcher, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2500, &result) != 0;
-}
-
-int comboCount(DWORD pid) {
-    HWND combo = serverListCombo(pid);
-    return combo ? static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0)) : -1;
-}
-
-// Ends the launcher the way its watchdog does: a quit message to its thread.
-bool postQuit(HWND launcher) {
-    const DWORD thread = GetWindowThreadProcessId(launcher, nullptr);
-    return thread != 0 && PostThreadMessageA(thread, WM_QUIT, 0, 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -106,15 +89,10 @@ TEST(Faults, MisbehavingServiceLeavesTheLauncherResponsiveAndShowsOnlyGoodAnswer
             server.setHandler([&c](const HttpRequestSeen& request) { return c.reply(requestType(request)); });
             address = server.url("/pick/info");
         }
-        InstallOptions options;
-        options.httpCfg = settingsWithService(address);
-        InstallDir install(options);
-        ASSERT_TRUE(install.ok()) << install.error();
-        LauncherRun run;
-        ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
-        HWND launcher = run.window();
-        ASSERT_NE(launcher, nullptr);
-        HWND name = GetDlgItem(launcher, 1003);
+        LaunchedLauncher launched(withSettings(settingsWithService(address)));
+        ASSERT_TRUE(launched.start({{"TARVO_STUB_NO_READY", "1"}}));
+        HWND launcher = launched.window;
+        HWND name = GetDlgItem(launcher, IDC_PLAYER_NAME);
 
         // Responsive all the while the replies are on their way.
         const DWORD start = GetTickCount();
@@ -122,19 +100,17 @@ TEST(Faults, MisbehavingServiceLeavesTheLauncherResponsiveAndShowsOnlyGoodAnswer
         while (GetTickCount() - start < static_cast<DWORD>(c.settleMs)) {
             alwaysResponsive = alwaysResponsive && responsive(launcher);
             if (c.nameShown && windowText(name) == kPlayerName && styleVisible(name) &&
-                comboCount(run.process.pid()) == c.serverEntries)
+                serverListCount(launched.pid()) == c.serverEntries)
                 break;
             Sleep(250);
         }
         EXPECT_TRUE(alwaysResponsive);
-        ASSERT_TRUE(run.process.isRunning());
+        ASSERT_TRUE(launched.run.process.isRunning());
         EXPECT_EQ(windowText(name), c.nameShown ? kPlayerName : kDefaultName);
         EXPECT_EQ(styleVisible(name), c.nameShown);
-        EXPECT_EQ(comboCount(run.process.pid()), c.serverEntries);
-        EXPECT_FALSE(waitForMessageBox(run.process.pid(), 0).has_value());
-
-        ASSERT_TRUE(postQuit(launcher));
-        EXPECT_EQ(run.process.waitExit(10000), std::optional<DWORD>(0));
+        EXPECT_EQ(serverListCount(launched.pid()), c.serverEntries);
+        EXPECT_FALSE(waitForMessageBox(launched.pid(), 0).has_value());
+        EXPECT_TRUE(launched.run.quitsCleanly(launcher));
     }
 }
 
@@ -142,18 +118,11 @@ TEST(Faults, ShutDownDuringASlowDownloadEndsPromptlyWithExitCodeZero) {
     TestHttpServer server;
     ASSERT_TRUE(server.start());
     server.setHandler([](const HttpRequestSeen& r) { return HttpReply::ok(goodBody(requestType(r))).delayed(30000); });
-    InstallOptions options;
-    options.httpCfg = settingsWithService(server.url("/pick/info"));
-    InstallDir install(options);
-    ASSERT_TRUE(install.ok()) << install.error();
-    LauncherRun run;
-    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
-    HWND launcher = run.window();
-    ASSERT_NE(launcher, nullptr);
+    LaunchedLauncher launched(withSettings(settingsWithService(server.url("/pick/info"))));
+    ASSERT_TRUE(launched.start({{"TARVO_STUB_NO_READY", "1"}}));
     ASSERT_TRUE(waitUntil([&] { return !server.requests().empty(); }, 10000));  // the worker is downloading
 
-    ASSERT_TRUE(postQuit(launcher));
-    EXPECT_EQ(run.process.waitExit(8000), std::optional<DWORD>(0));
+    EXPECT_TRUE(launched.run.quitsCleanly(launched.window, 8000));
     server.stop();
 }
 
@@ -193,8 +162,7 @@ TEST(Faults, UnusableSettingsFileIsReportedOnceAndStartUpGoesOn) {
         ASSERT_NE(launcher, nullptr);
         EXPECT_FALSE(run.clientCommandLine().empty());  // the client started all the same
         EXPECT_TRUE(responsive(launcher));
-        ASSERT_TRUE(postQuit(launcher));
-        EXPECT_EQ(run.process.waitExit(10000), std::optional<DWORD>(0));
+        EXPECT_TRUE(run.quitsCleanly(launcher));
     }
 }
 
@@ -213,31 +181,24 @@ TEST(Faults, ClientThatFailsOrStaysSilentLeavesTheLauncherWaiting) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        InstallOptions options;
-        options.httpCfg = kExampleSettings;
-        InstallDir install(options);
-        ASSERT_TRUE(install.ok()) << install.error();
-        LauncherRun run;
-        ASSERT_TRUE(run.start(install, kExampleParameters, "", c.env));
-        HWND launcher = run.window();
-        ASSERT_NE(launcher, nullptr);
+        LaunchedLauncher launched;
+        ASSERT_TRUE(launched.start(c.env));
+        LauncherRun& run = launched.run;
+        HWND launcher = launched.window;
         EXPECT_FALSE(run.clientCommandLine().empty());
-        HWND percent = GetDlgItem(launcher, 1019);
+        HWND percent = GetDlgItem(launcher, IDC_PROGRESS_PERCENT);
         EXPECT_TRUE(waitUntil([&] { return std::atoi(windowText(percent).c_str()) >= 10; }, 15000))
             << windowText(percent);
         EXPECT_TRUE(run.process.isRunning());
         EXPECT_TRUE(responsive(launcher));
         EXPECT_FALSE(styleVisible(run.hostPanel(launcher)));
         EXPECT_FALSE(waitForMessageBox(run.process.pid(), 0).has_value());
-        ASSERT_TRUE(postQuit(launcher));
-        EXPECT_EQ(run.process.waitExit(10000), std::optional<DWORD>(0));
+        EXPECT_TRUE(run.quitsCleanly(launcher));
     }
 }
 
 TEST(Faults, CommandLineTooLongForTheClientIsReportedAndTheLauncherCarriesOn) {
-    InstallOptions options;
-    options.httpCfg = kExampleSettings;
-    InstallDir install(options);
+    InstallDir install(withSettings());
     ASSERT_TRUE(install.ok()) << install.error();
     // 32 KiB in all with the quoted program path: within what the launcher
     // itself can be started with, too long once the client's words are added.
@@ -258,8 +219,7 @@ TEST(Faults, CommandLineTooLongForTheClientIsReportedAndTheLauncherCarriesOn) {
     EXPECT_TRUE(waitUntil([&] { return styleVisible(launcher); }, 5000));
     EXPECT_TRUE(responsive(launcher));
     EXPECT_FALSE(fileExists(run.stubLog));  // no client ever started
-    ASSERT_TRUE(postQuit(launcher));
-    EXPECT_EQ(run.process.waitExit(10000), std::optional<DWORD>(0));
+    EXPECT_TRUE(run.quitsCleanly(launcher));
 }
 
 } // namespace

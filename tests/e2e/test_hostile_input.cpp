@@ -4,6 +4,8 @@
 // The launcher survives, keeps answering, stays small and shows nothing of it.
 #include "e2e/launcher_run_win.h"
 
+#include "res/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,35 +25,9 @@ constexpr std::size_t kMemoryCeiling = 32u << 20;
 constexpr UINT kPageHandOver = WM_APP + 0x10;
 constexpr UINT kGameWindow = WM_USER + 0x64;
 
-bool responsive(HWND window) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2500, &result) != 0;
-}
-
-int comboCount(DWORD pid) {
-    HWND combo = serverListCombo(pid);
-    return combo ? static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0)) : -1;
-}
-
-bool postQuit(HWND launcher) {
-    const DWORD thread = GetWindowThreadProcessId(launcher, nullptr);
-    return thread != 0 && PostThreadMessageA(thread, WM_QUIT, 0, 0);
-}
-
-// Parameters with a server number of their own, so that this run's requests
-// can be told apart in the service's log.
-std::string parametersFor(const std::string& serverNumber) {
-    std::string parameters = kExampleParameters;
-    parameters.replace(parameters.find("web_12_a"), 8, "web_" + serverNumber + "_a");
-    return parameters;
-}
-
+// How many requests for `path` of this run's server number the service logged.
 std::size_t loggedRequests(const std::string& path, const std::string& serverNumber) {
-    const std::vector<std::string> lines = readLines(envOr("TARVO_INFO_LOG", ""));
-    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-        return line.find("\"path\":\"" + path + "\"") != std::string::npos &&
-               line.find("skey=s" + serverNumber + "&") != std::string::npos;
-    }));
+    return serviceLogLinesWith({"\"path\":\"" + path + "\"", "skey=s" + serverNumber + "&"}).size();
 }
 
 // ---------------------------------------------------------------------------
@@ -75,17 +51,13 @@ TEST(HostileInput, HostileRepliesLeaveTheLauncherSmallResponsiveAndUnchanged) {
     };
     for (const HostileService& c : cases) {
         SCOPED_TRACE(c.prefix);
-        const std::string serverNumber = std::to_string(GetTickCount() % 100000 + 100);
+        const std::string serverNumber = uniqueServerNumber();
         const std::string base = service.substr(0, service.find("/pick/info"));
-        InstallOptions options;
-        options.httpCfg = settingsWithService(base + c.prefix + "/pick/info");
-        InstallDir install(options);
-        ASSERT_TRUE(install.ok()) << install.error();
-        LauncherRun run;
-        ASSERT_TRUE(run.start(install, parametersFor(serverNumber), "", {{"TARVO_STUB_NO_READY", "1"}}));
-        HWND launcher = run.window();
-        ASSERT_NE(launcher, nullptr);
-        HWND name = GetDlgItem(launcher, 1003);
+        LaunchedLauncher launched(withSettings(settingsWithService(base + c.prefix + "/pick/info")));
+        ASSERT_TRUE(launched.start({{"TARVO_STUB_NO_READY", "1"}}, parametersForServer(serverNumber)));
+        LauncherRun& run = launched.run;
+        HWND launcher = launched.window;
+        HWND name = GetDlgItem(launcher, IDC_PLAYER_NAME);
 
         // Until the third request has been asked and a moment after, the
         // launcher answers every round trip and stays small.
@@ -98,7 +70,7 @@ TEST(HostileInput, HostileRepliesLeaveTheLauncherSmallResponsiveAndUnchanged) {
             alwaysResponsive = alwaysResponsive && responsive(launcher);
             largest = std::max(largest, privateBytes(run.process.handle()));
             if (!thirdAskedAt && loggedRequests(path, serverNumber) >= 3) thirdAskedAt = GetTickCount();
-            const bool settled = c.serverShown ? comboCount(run.process.pid()) == 1 : true;
+            const bool settled = c.serverShown ? serverListCount(run.process.pid()) == 1 : true;
             if (thirdAskedAt && GetTickCount() - thirdAskedAt > 3000 && settled) break;
             Sleep(200);
         }
@@ -114,10 +86,9 @@ TEST(HostileInput, HostileRepliesLeaveTheLauncherSmallResponsiveAndUnchanged) {
         if (c.serverShown) {
             EXPECT_EQ(comboEntry(serverListCombo(run.process.pid())), kLastServer);
         } else {
-            EXPECT_EQ(comboCount(run.process.pid()), 0);
+            EXPECT_EQ(serverListCount(run.process.pid()), 0);
         }
-        ASSERT_TRUE(postQuit(launcher));
-        EXPECT_EQ(run.process.waitExit(10000), std::optional<DWORD>(0));
+        EXPECT_TRUE(run.quitsCleanly(launcher));
     }
 }
 
@@ -130,14 +101,10 @@ TEST(HostileInput, HostileRepliesLeaveTheLauncherSmallResponsiveAndUnchanged) {
 // nothing: the launcher neither crashes nor quits (a junk game window would
 // make its watchdog quit it) and keeps answering.
 TEST(HostileInput, ForeignMessagesWithJunkChangeNothing) {
-    InstallOptions options;
-    options.httpCfg = kExampleSettings;
-    InstallDir install(options);
-    ASSERT_TRUE(install.ok()) << install.error();
-    LauncherRun run;
-    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
-    HWND launcher = run.window();
-    ASSERT_NE(launcher, nullptr);
+    LaunchedLauncher launched;
+    ASSERT_TRUE(launched.start({{"TARVO_STUB_NO_READY", "1"}}));
+    LauncherRun& run = launched.run;
+    HWND launcher = launched.window;
     ASSERT_NE(run.hostPanel(launcher), nullptr);
     ASSERT_FALSE(run.clientCommandLine().empty());  // the client runs
 
@@ -173,9 +140,7 @@ TEST(HostileInput, ForeignMessagesWithJunkChangeNothing) {
         }
     }
     EXPECT_FALSE(waitForMessageBox(run.process.pid(), 0).has_value());
-
-    ASSERT_TRUE(postQuit(launcher));
-    EXPECT_EQ(run.process.waitExit(10000), std::optional<DWORD>(0));
+    EXPECT_TRUE(run.quitsCleanly(launcher));
 }
 
 }  // namespace

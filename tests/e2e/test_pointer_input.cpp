@@ -8,27 +8,11 @@
 
 #include "support/pointer_input_win.h"
 
-#include <memory>
 #include <ostream>
 
 namespace {
 
 using namespace tarvo_test;
-
-bool sameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-RECT rectOf(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    return r;
-}
-
-std::string describe(const RECT& r) {
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ") " + std::to_string(r.right - r.left) +
-           " x " + std::to_string(r.bottom - r.top);
-}
 
 // The full-size placement: (0, 0), the screen's width and the work height
 // (the screen less the launcher's 32-pixel taskbar allowance: neither display
@@ -62,19 +46,14 @@ protected:
         if (envOr("TARVO_EXPECT_WINDOW_MANAGER", "") == "1") {
             ASSERT_TRUE(windowManagerRunning()) << "this run expects a window manager on the display";
         }
-        InstallOptions options;
-        options.httpCfg = kExampleSettings;
-        install_ = std::make_unique<InstallDir>(options);
-        ASSERT_TRUE(install_->ok()) << install_->error();
-        ASSERT_TRUE(run_.start(*install_, kExampleParameters, "", {{"TARVO_STUB_READY_DELAY_MS", "200"}}));
-        launcher_ = run_.window();
-        ASSERT_NE(launcher_, nullptr);
-        ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(launcher_) && sameRect(rectOf(launcher_), fullSize()); },
+        ASSERT_TRUE(launched_.start({{"TARVO_STUB_READY_DELAY_MS", "200"}}));
+        launcher_ = launched_.window;
+        ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(launcher_) && sameRect(windowRect(launcher_), fullSize()); },
                               10000))
-            << "the launcher starts at full size; it is at " << describe(rectOf(launcher_));
+            << "the launcher starts at full size; it is at " << describeRect(windowRect(launcher_));
         // The window is in the foreground and the game is shown before the
         // pointer comes near.
-        ASSERT_NE(run_.hostPanel(launcher_), nullptr);
+        ASSERT_NE(launched_.run.hostPanel(launcher_), nullptr);
         ASSERT_TRUE(pointerMoveTo(640, 600));
     }
 
@@ -85,11 +64,11 @@ protected:
 
     // Waits for the launcher window to be at `expected`.
     ::testing::AssertionResult reaches(const RECT& expected, int timeoutMs = 5000) {
-        if (waitUntil([&] { return sameRect(rectOf(launcher_), expected); }, timeoutMs)) {
+        if (waitUntil([&] { return sameRect(windowRect(launcher_), expected); }, timeoutMs)) {
             return ::testing::AssertionSuccess();
         }
-        return ::testing::AssertionFailure() << "expected " << describe(expected) << ", the window is at "
-                                             << describe(rectOf(launcher_));
+        return ::testing::AssertionFailure() << "expected " << describeRect(expected) << ", the window is at "
+                                             << describeRect(windowRect(launcher_));
     }
 
     // The window stays at `expected` while the pointer travels about
@@ -98,16 +77,15 @@ protected:
         for (const POINT p : {POINT{400, 500}, POINT{900, 700}, POINT{200, 300}, POINT{700, 650}}) {
             if (!pointerMoveTo(p.x, p.y)) return ::testing::AssertionFailure() << "xdotool failed";
             // Following the pointer would show within this time.
-            if (waitUntil([&] { return !sameRect(rectOf(launcher_), expected); }, 400)) {
+            if (waitUntil([&] { return !sameRect(windowRect(launcher_), expected); }, 400)) {
                 return ::testing::AssertionFailure() << "the window followed the pointer to " << p.x << ", " << p.y
-                                                     << ": it is at " << describe(rectOf(launcher_));
+                                                     << ": it is at " << describeRect(windowRect(launcher_));
             }
         }
         return ::testing::AssertionSuccess();
     }
 
-    std::unique_ptr<InstallDir> install_;
-    LauncherRun run_;
+    LaunchedLauncher launched_;
     HWND launcher_ = nullptr;
 };
 
@@ -138,7 +116,7 @@ TEST_F(Pointer, QuickClicksOnTheSizeButtonToggleAndLeaveTheWindowInPlace) {
 // The button acts on the press, before any release; the release that
 // follows later leaves the window where the action put it.
 TEST_F(Pointer, SizeButtonActsOnThePressAndTheReleaseEndsNothingStuck) {
-    const POINT button = sizeButton(rectOf(launcher_));
+    const POINT button = sizeButton(windowRect(launcher_));
     ASSERT_TRUE(pointerMoveTo(button.x, button.y));
     ASSERT_TRUE(pointerPress());
     EXPECT_TRUE(reaches(restoredSize())) << "the size toggles on the press";
@@ -149,7 +127,7 @@ TEST_F(Pointer, SizeButtonActsOnThePressAndTheReleaseEndsNothingStuck) {
 // A real drag on the caption moves the window by the pointer's travel, and
 // the window stays there once the button is up.
 TEST_F(Pointer, CaptionDragMovesTheWindowByThePointersTravel) {
-    const RECT start = rectOf(launcher_);
+    const RECT start = windowRect(launcher_);
     const POINT from = bareCaption(start);
     const POINT to{from.x + 150, from.y + 100};
     ASSERT_TRUE(pointerDrag(from, to));
@@ -161,12 +139,12 @@ TEST_F(Pointer, CaptionDragMovesTheWindowByThePointersTravel) {
 // A double click on the bare caption toggles the size, and a second one
 // toggles it back.
 TEST_F(Pointer, DoubleClickOnTheCaptionTogglesTheSize) {
-    POINT caption = bareCaption(rectOf(launcher_));
+    POINT caption = bareCaption(windowRect(launcher_));
     ASSERT_TRUE(pointerDoubleClick(caption.x, caption.y));
     ASSERT_TRUE(reaches(restoredSize()));
     ASSERT_TRUE(staysAtWhilePointerMoves(restoredSize()));
 
-    caption = bareCaption(rectOf(launcher_));
+    caption = bareCaption(windowRect(launcher_));
     ASSERT_TRUE(pointerDoubleClick(caption.x, caption.y));
     ASSERT_TRUE(reaches(fullSize()));
     EXPECT_TRUE(staysAtWhilePointerMoves(fullSize()));

@@ -2,6 +2,8 @@
 // line, pending update, auto-patcher, settings failures.
 #include "e2e/launcher_run_win.h"
 
+#include "res/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,24 +17,15 @@ const char kServiceAddress[] = "http://pick.quarrionol.com:8681/pick/multiinfo";
 const char kMarkerTail[] =
     "keelmark:/start&k1=1&k2=t:0&k3=web_12_a&k4=4&k5=5&k6=6&k7=7&k8=8&k09=U1&k10=T2&k11=S3#";
 
-InstallOptions withSettings() {
-    InstallOptions options;
-    options.httpCfg = kExampleSettings;
-    return options;
-}
-
 std::string handleText(HWND window) {
     return std::to_string(static_cast<long>(reinterpret_cast<LONG_PTR>(window)));
 }
 
 TEST(Startup, StartsTheClientWithItsThirteenWordsAndTheHostPanelsHandle) {
-    InstallDir install(withSettings());
-    ASSERT_TRUE(install.ok()) << install.error();
-    LauncherRun run;
-    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
-
-    HWND launcher = run.window();
-    ASSERT_NE(launcher, nullptr);
+    LaunchedLauncher launched;
+    ASSERT_TRUE(launched.start({{"TARVO_STUB_NO_READY", "1"}}));
+    LauncherRun& run = launched.run;
+    HWND launcher = launched.window;
     HWND host = run.hostPanel(launcher);
     ASSERT_NE(host, nullptr);
 
@@ -65,30 +58,23 @@ TEST(Startup, StartsTheClientWithItsThirteenWordsAndTheHostPanelsHandle) {
 }
 
 TEST(Startup, ShowsTheGameOnceTheClientIsReady) {
-    InstallDir install(withSettings());
-    ASSERT_TRUE(install.ok()) << install.error();
-    LauncherRun run;
-    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_READY_DELAY_MS", "300"}}));
-    HWND launcher = run.window();
-    ASSERT_NE(launcher, nullptr);
-    HWND host = run.hostPanel(launcher);
+    LaunchedLauncher launched;
+    ASSERT_TRUE(launched.start({{"TARVO_STUB_READY_DELAY_MS", "300"}}));
+    HWND host = launched.run.hostPanel(launched.window);
     ASSERT_NE(host, nullptr);
     EXPECT_TRUE(waitUntil([&] { return styleVisible(host); }, 15000));
 }
 
 TEST(Startup, EnterDoesNotCloseTheWindow) {
-    InstallDir install(withSettings());
-    ASSERT_TRUE(install.ok()) << install.error();
-    LauncherRun run;
-    ASSERT_TRUE(run.start(install));
-    HWND launcher = run.window();
-    ASSERT_NE(launcher, nullptr);
+    LaunchedLauncher launched;
+    ASSERT_TRUE(launched.start());
+    HWND launcher = launched.window;
     PostMessageA(launcher, WM_KEYDOWN, VK_RETURN, 0);
     PostMessageA(launcher, WM_KEYUP, VK_RETURN, 0);
     SendMessageA(launcher, WM_COMMAND, IDOK, 0);
     Sleep(500);
     EXPECT_TRUE(IsWindow(launcher));
-    EXPECT_TRUE(run.process.isRunning());
+    EXPECT_TRUE(launched.run.process.isRunning());
 }
 
 TEST(Startup, MissingSettingsFileIsReportedAndTheClientStillStarts) {
@@ -109,9 +95,7 @@ TEST(Startup, MissingSettingsFileIsReportedAndTheClientStillStarts) {
 }
 
 TEST(Startup, SettingsEntryMissingUnderBothKeysIsReported) {
-    InstallOptions options;
-    options.httpCfg = "GS_MAIN_web=http://127.0.0.1:9/main#:\r\n";  // GS_BBS_ missing
-    InstallDir install(options);
+    InstallDir install(withSettings("GS_MAIN_web=http://127.0.0.1:9/main#:\r\n"));  // GS_BBS_ missing
     ASSERT_TRUE(install.ok()) << install.error();
     LauncherRun run;
     ASSERT_TRUE(run.start(install));
@@ -158,19 +142,17 @@ TEST(Startup, PendingUpdateIsInstalledOnceAndRemoved) {
 }
 
 TEST(Startup, PendingUpdateThatCannotBeCopiedStaysForTheNextStart) {
-    InstallDir install(withSettings());
-    ASSERT_TRUE(install.ok()) << install.error();
+    LaunchedLauncher launched;
+    const InstallDir& install = launched.install;
     ASSERT_TRUE(writeFile(install.file("TarvoWebEntry2.dat"), "a newer client"));
     const auto before = readFile(install.webEntry());
     // The client file is in use and cannot be overwritten.
     HANDLE inUse = CreateFileA(install.webEntry().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
 
-    LauncherRun run;
-    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_NO_READY", "1"}}));
-    ASSERT_NE(run.window(), nullptr);
+    ASSERT_TRUE(launched.start({{"TARVO_STUB_NO_READY", "1"}}));
     // The copy failed silently; the only message is the client's failed start.
-    auto box = waitForMessageBox(run.process.pid(), 15000);
+    auto box = waitForMessageBox(launched.pid(), 15000);
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->text, "启动TarvoWebEntry失败，文件不完整，请重新安装！");
     confirmMessageBox(box->hwnd);
@@ -251,29 +233,21 @@ TEST(Startup, PatcherLibraryCountsOnlyInTheCurrentDirectory) {
     // In the current directory: the game counts as ready at once, so the
     // start-up percentage never shows.
     {
-        InstallDir install(withSettings());
-        ASSERT_TRUE(install.ok()) << install.error();
         TempDir current("tarvo-cwd");
         ASSERT_TRUE(writeFile(current.file("Brisken-AutoPatch.dll"), "x"));
-        LauncherRun run;
-        ASSERT_TRUE(run.start(install, kExampleParameters, current.path(), {{"TARVO_STUB_NO_READY", "1"}}));
-        HWND launcher = run.window();
-        ASSERT_NE(launcher, nullptr);
+        LaunchedLauncher launched;
+        ASSERT_TRUE(launched.start({{"TARVO_STUB_NO_READY", "1"}}, kExampleParameters, current.path()));
         Sleep(1200);
-        HWND percent = GetDlgItem(launcher, 1019);
+        HWND percent = GetDlgItem(launched.window, IDC_PROGRESS_PERCENT);
         EXPECT_EQ(windowText(percent).find('%'), std::string::npos);
     }
     // Only beside the launcher while started elsewhere: the percentage climbs.
     {
-        InstallDir install(withSettings());
-        ASSERT_TRUE(install.ok()) << install.error();
-        ASSERT_TRUE(writeFile(install.file("Brisken-AutoPatch.dll"), "x"));
+        LaunchedLauncher launched;
+        ASSERT_TRUE(writeFile(launched.install.file("Brisken-AutoPatch.dll"), "x"));
         TempDir current("tarvo-cwd");
-        LauncherRun run;
-        ASSERT_TRUE(run.start(install, kExampleParameters, current.path(), {{"TARVO_STUB_NO_READY", "1"}}));
-        HWND launcher = run.window();
-        ASSERT_NE(launcher, nullptr);
-        HWND percent = GetDlgItem(launcher, 1019);
+        ASSERT_TRUE(launched.start({{"TARVO_STUB_NO_READY", "1"}}, kExampleParameters, current.path()));
+        HWND percent = GetDlgItem(launched.window, IDC_PROGRESS_PERCENT);
         EXPECT_TRUE(waitUntil([&] { return windowText(percent).find('%') != std::string::npos; }, 5000));
     }
 }

@@ -6,10 +6,12 @@
 // system's input queue (SendInput), as a player's would.
 #include "e2e/launcher_run_win.h"
 
+#include "res/resource.h"
+#include "window/boss_key.h"
+
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <cstdlib>
 #include <string>
@@ -43,58 +45,30 @@ void click(int x, int y) {
 // turn injected key strokes into hot-key messages, so the test posts the
 // message that a press of the registered combination produces.)
 void pressBossKey(HWND launcher) {
-    PostMessageA(launcher, WM_HOTKEY, 1001, MAKELPARAM(MOD_CONTROL | MOD_SHIFT, 'B'));
+    PostMessageA(launcher, WM_HOTKEY, kBossHotKeyId, MAKELPARAM(MOD_CONTROL | MOD_SHIFT, 'B'));
     Sleep(300);
 }
 
-// Whether some program holds Control+Shift+B as a hot key.
-bool controlShiftBTaken() {
-    if (!RegisterHotKey(nullptr, 0x7001, MOD_CONTROL | MOD_SHIFT, 'B')) return true;
-    UnregisterHotKey(nullptr, 0x7001);
-    return false;
-}
-
-// Whether the launcher's tray icon exists: modifying nothing succeeds only
-// for an icon that is there.
-bool trayIconPresent(HWND launcher) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = launcher;
-    data.uID = 5;
-    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
-}
-
-// The visible top-level window of `pid` that holds control `id`.
-HWND panelWith(DWORD pid, int id) {
-    for (HWND window : topLevelWindows(pid)) {
-        if (GetDlgItem(window, id) && styleVisible(window)) return window;
-    }
-    return nullptr;
-}
+const char kExitText[] = "纵横玄洲壮志未酬是否要放弃征战？";
 
 TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     const std::string service = standInServiceAddress();
     ASSERT_FALSE(service.empty()) << "the information service stand-in is not running";
-    InstallOptions options;
-    options.httpCfg = settingsWithService(service);
-    InstallDir install(options);
-    ASSERT_TRUE(install.ok()) << install.error();
-
-    LauncherRun run;
-    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_READY_DELAY_MS", "2500"}}));
-    HWND launcher = run.window();
-    ASSERT_NE(launcher, nullptr);
+    LaunchedLauncher launched(withSettings(settingsWithService(service)));
+    ASSERT_TRUE(launched.start({{"TARVO_STUB_READY_DELAY_MS", "2500"}}));
+    LauncherRun& run = launched.run;
+    HWND launcher = launched.window;
     ASSERT_TRUE(waitUntil([&] { return styleVisible(launcher); }, 10000));
     HWND host = run.hostPanel(launcher);
     ASSERT_NE(host, nullptr);
 
     // Splash: the initialising text and a climbing percentage.
-    HWND percent = GetDlgItem(launcher, 1019);
+    HWND percent = GetDlgItem(launcher, IDC_PROGRESS_PERCENT);
     EXPECT_TRUE(waitUntil([&] { return windowText(percent).find('%') != std::string::npos; }, 5000));
     const int first = std::atoi(windowText(percent).c_str());
     Sleep(600);
     EXPECT_GT(std::atoi(windowText(percent).c_str()), first);
-    EXPECT_EQ(windowText(GetDlgItem(launcher, 1018)), "首次启动微端，正在初始化...");
+    EXPECT_EQ(windowText(GetDlgItem(launcher, IDC_PROGRESS_TEXT)), "首次启动微端，正在初始化...");
 
     // The client got its 13 words with the host panel's handle.
     const std::vector<std::string> words = splitWords(run.clientCommandLine());
@@ -102,7 +76,7 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     EXPECT_EQ(words[1], std::to_string(static_cast<long>(reinterpret_cast<LONG_PTR>(host))));
 
     // Name and server from the service.
-    EXPECT_TRUE(waitUntil([&] { return windowText(GetDlgItem(launcher, 1003)) == "玄洲游侠"; }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return windowText(GetDlgItem(launcher, IDC_PLAYER_NAME)) == "玄洲游侠"; }, 15000));
     HWND combo = serverListCombo(run.process.pid());
     ASSERT_NE(combo, nullptr);
     EXPECT_TRUE(waitUntil([&] { return comboEntry(combo) == "白虎二区"; }, 15000));
@@ -120,9 +94,9 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     GetWindowRect(launcher, &window);
     click(window.right - 209 + 40, window.top + 19 + 14);
     HWND settings = nullptr;
-    ASSERT_TRUE(waitUntil([&] { return (settings = panelWith(run.process.pid(), 1011)) != nullptr; }, 5000));
-    SendMessageA(GetDlgItem(settings, 1011), HKM_SETHOTKEY, MAKEWORD('B', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
-    SendMessageA(GetDlgItem(settings, 1009), BM_SETCHECK, BST_CHECKED, 0);
+    ASSERT_TRUE(waitUntil([&] { return (settings = visiblePanelWith(run.process.pid(), IDC_BOSS_HOTKEY)) != nullptr; }, 5000));
+    SendMessageA(GetDlgItem(settings, IDC_BOSS_HOTKEY), HKM_SETHOTKEY, MAKEWORD('B', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
+    SendMessageA(GetDlgItem(settings, IDC_BOSS_ENABLE), BM_SETCHECK, BST_CHECKED, 0);
     // The panel takes its place beside the launcher's right edge when it
     // first paints; click only once it is there.
     RECT panel{};
@@ -132,15 +106,15 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     }, 5000));
     click(panel.left + 248 + 30, panel.top + 62 + 11);
     EXPECT_TRUE(waitUntil([&] { return !styleVisible(settings); }, 3000));
-    EXPECT_TRUE(waitUntil([] { return controlShiftBTaken(); }, 3000));  // the launcher registered it
+    EXPECT_TRUE(waitUntil([] { return hotKeyTaken(MOD_CONTROL | MOD_SHIFT, 'B'); }, 3000));  // the launcher registered it
 
     // The boss key hides launcher, game and tray icon, and brings them back.
-    ASSERT_TRUE(trayIconPresent(launcher));
+    ASSERT_TRUE(trayIconPresent(launcher, kTrayIconId));
     // (Hiding a top-level window takes Wine on a bare X server a moment.)
     pressBossKey(launcher);
-    EXPECT_TRUE(waitUntil([&] { return !styleVisible(launcher) && !styleVisible(host) && !trayIconPresent(launcher); }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return !styleVisible(launcher) && !styleVisible(host) && !trayIconPresent(launcher, kTrayIconId); }, 10000));
     pressBossKey(launcher);
-    EXPECT_TRUE(waitUntil([&] { return styleVisible(launcher) && styleVisible(host) && trayIconPresent(launcher); }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return styleVisible(launcher) && styleVisible(host) && trayIconPresent(launcher, kTrayIconId); }, 10000));
 
     // The player closes the game window: the launcher quits at its next
     // watchdog tick and ends the client.
@@ -151,22 +125,16 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
 }
 
 TEST(TypicalRun, LeavingThroughTheExitPanelStartsLaunchAndKeepsTheClient) {
-    InstallOptions options;
-    options.httpCfg = settingsWithService("http://127.0.0.1:9/pick/info");
-    InstallDir install(options);
-    ASSERT_TRUE(install.ok()) << install.error();
-    LauncherRun run;
-    ASSERT_TRUE(run.start(install, kExampleParameters, "", {{"TARVO_STUB_READY_DELAY_MS", "300"}, {"TARVO_STUB_EXIT_CODE", "7"}}));
-    HWND launcher = run.window();
-    ASSERT_NE(launcher, nullptr);
+    LaunchedLauncher launched(withSettings(settingsWithService("http://127.0.0.1:9/pick/info")));
+    ASSERT_TRUE(launched.start({{"TARVO_STUB_READY_DELAY_MS", "300"}, clientOwnExitCode()}));
+    LauncherRun& run = launched.run;
+    HWND launcher = launched.window;
     HWND host = run.hostPanel(launcher);
     ASSERT_TRUE(waitUntil([&] { return styleVisible(launcher) && host && styleVisible(host); }, 15000));
     HWND game = findDescendant(host, "TarvoGameView", nullptr);
     ASSERT_NE(game, nullptr);
-    DWORD clientPid = 0;
-    GetWindowThreadProcessId(game, &clientPid);
-    HANDLE client = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, clientPid);
-    ASSERT_NE(client, nullptr);
+    OpenedProcess client(windowProcess(game));
+    ASSERT_TRUE(client.valid());
 
     // Caption button 7 opens the exit panel; its confirm button leaves.
     RECT window{};
@@ -175,10 +143,8 @@ TEST(TypicalRun, LeavingThroughTheExitPanelStartsLaunchAndKeepsTheClient) {
     HWND exitPanel = nullptr;
     ASSERT_TRUE(waitUntil(
         [&] {
-            for (HWND w : topLevelWindows(run.process.pid()))
-                if (styleVisible(w) && w != launcher && windowText(GetDlgItem(w, 1003)) == "纵横玄洲壮志未酬是否要放弃征战？")
-                    exitPanel = w;
-            return exitPanel != nullptr;
+            exitPanel = visiblePanelWith(run.process.pid(), IDC_EXIT_TEXT, launcher);
+            return exitPanel && windowText(GetDlgItem(exitPanel, IDC_EXIT_TEXT)) == kExitText;
         },
         5000));
     RECT panel{};
@@ -189,16 +155,10 @@ TEST(TypicalRun, LeavingThroughTheExitPanelStartsLaunchAndKeepsTheClient) {
     ASSERT_TRUE(exitCode.has_value());
     EXPECT_EQ(*exitCode, 0u);
     const std::vector<std::string> launchLog = readLines(run.stubLog);
-    bool launched = false;
-    for (const std::string& line : launchLog) launched = launched || line == "tarvolunch-start";
-    EXPECT_TRUE(launched);
-    // The client keeps running: the launcher does not end it (the stand-in
-    // ends itself, with its own exit code, once the launcher's window is gone).
-    DWORD clientCode = 0;
-    EXPECT_TRUE(WaitForSingleObject(client, 0) == WAIT_TIMEOUT ||
-                (GetExitCodeProcess(client, &clientCode) && clientCode == 7u));
-    TerminateProcess(client, 0);
-    CloseHandle(client);
+    bool launchStarted = false;
+    for (const std::string& line : launchLog) launchStarted = launchStarted || line == "tarvolunch-start";
+    EXPECT_TRUE(launchStarted);
+    EXPECT_TRUE(clientNotEndedByLauncher(client));  // the client keeps running
 }
 
 } // namespace

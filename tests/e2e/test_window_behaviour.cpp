@@ -13,56 +13,27 @@ namespace {
 
 using namespace tarvo_test;
 
-InstallOptions withSettings() {
-    InstallOptions options;
-    options.httpCfg = kExampleSettings;
-    return options;
-}
-
-
-// The client stand-in's process, found through the game window it has put
-// into the launcher's host panel.
+// The client stand-in's game window in the launcher's host panel, and the
+// process that owns it.
 struct GameClient {
     HWND gameWindow = nullptr;
-    HANDLE process = nullptr;
-
-    GameClient() = default;
-    GameClient(const GameClient&) = delete;
-    GameClient& operator=(const GameClient&) = delete;
-    ~GameClient() {
-        if (!process) return;
-        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 1);
-        CloseHandle(process);
-    }
+    OpenedProcess process;
 
     bool find(HWND hostPanel) {
         waitUntil([&] { return (gameWindow = findDescendant(hostPanel, "TarvoGameView", nullptr)) != nullptr; },
                   15000);
         if (!gameWindow) return false;
-        DWORD pid = 0;
-        GetWindowThreadProcessId(gameWindow, &pid);
-        process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
-        return process != nullptr;
-    }
-    // The exit code once the process has ended within the time, else nothing.
-    std::optional<DWORD> exitCode(int timeoutMs) const {
-        if (WaitForSingleObject(process, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return std::nullopt;
-        DWORD code = 0;
-        GetExitCodeProcess(process, &code);
-        return code;
+        process = OpenedProcess(windowProcess(gameWindow));
+        return process.valid();
     }
 };
 
 TEST(WindowBehaviour, LauncherEndsWithinTwoWatchdogTicksOfTheGameWindowClosing) {
-    InstallDir install(withSettings());
-    ASSERT_TRUE(install.ok()) << install.error();
-    LauncherRun run;
-    ASSERT_TRUE(run.start(install, kExampleParameters, "",
-                          {{"TARVO_STUB_READY_DELAY_MS", "200"}, {"TARVO_STUB_CLOSE_AFTER_MS", "3000"}}));
-    HWND launcher = run.window();
-    ASSERT_NE(launcher, nullptr);
+    LaunchedLauncher launched;
+    ASSERT_TRUE(launched.start({{"TARVO_STUB_READY_DELAY_MS", "200"}, {"TARVO_STUB_CLOSE_AFTER_MS", "3000"}}));
+    HWND launcher = launched.window;
     GameClient client;
-    ASSERT_TRUE(client.find(run.hostPanel(launcher)));
+    ASSERT_TRUE(client.find(launched.run.hostPanel(launcher)));
 
     TrayKeeper trayKeeper;
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(client.gameWindow); }, 15000));
@@ -71,26 +42,23 @@ TEST(WindowBehaviour, LauncherEndsWithinTwoWatchdogTicksOfTheGameWindowClosing) 
     // ended; the process itself lingers while Wine waits for the unmapping.
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(launcher) || !IsWindowVisible(launcher); }, 5000));
     EXPECT_LE(GetTickCount() - closed, 1500u) << "two 500 ms watchdog ticks and some slack";
-    EXPECT_TRUE(run.process.waitExit(10000).has_value()) << "the launcher should end once the game window is gone";
-    EXPECT_TRUE(client.exitCode(5000).has_value()) << "the client process should be gone";
+    EXPECT_TRUE(launched.run.process.waitExit(10000).has_value())
+        << "the launcher should end once the game window is gone";
+    EXPECT_TRUE(client.process.waitExit(5000).has_value()) << "the client process should be gone";
 }
 
 TEST(WindowBehaviour, ShutDownEndsTheClientProcess) {
-    InstallDir install(withSettings());
-    ASSERT_TRUE(install.ok()) << install.error();
-    LauncherRun run;
+    LaunchedLauncher launched;
     // The stand-in ends itself with 7; ended by the launcher it gives 0.
-    ASSERT_TRUE(run.start(install, kExampleParameters, "",
-                          {{"TARVO_STUB_READY_DELAY_MS", "200"}, {"TARVO_STUB_EXIT_CODE", "7"}}));
-    HWND launcher = run.window();
-    ASSERT_NE(launcher, nullptr);
+    ASSERT_TRUE(launched.start({{"TARVO_STUB_READY_DELAY_MS", "200"}, {"TARVO_STUB_EXIT_CODE", "7"}}));
+    HWND launcher = launched.window;
     GameClient client;
-    ASSERT_TRUE(client.find(run.hostPanel(launcher)));
+    ASSERT_TRUE(client.find(launched.run.hostPanel(launcher)));
 
     // The quit message ends the launcher's loop as the watchdog's does.
     PostMessageA(launcher, WM_QUIT, 0, 0);
-    ASSERT_TRUE(run.process.waitExit(10000).has_value());
-    EXPECT_EQ(client.exitCode(5000), std::optional<DWORD>(0));
+    ASSERT_TRUE(launched.run.process.waitExit(10000).has_value());
+    EXPECT_EQ(client.process.waitExit(5000), std::optional<DWORD>(0));
 }
 
 } // namespace

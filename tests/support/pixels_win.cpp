@@ -5,14 +5,24 @@
 
 namespace tarvo_test {
 
-Pixels::Pixels(int width, int height) : width_(width > 0 ? width : 1), height_(height > 0 ? height : 1) {
+namespace {
+
+// 32-bit pixels, rows from the top down.
+BITMAPINFO topDownInfo(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;  // top-down rows
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+}  // namespace
+
+Pixels::Pixels(int width, int height) : width_(width > 0 ? width : 1), height_(height > 0 ? height : 1) {
+    BITMAPINFO info = topDownInfo(width_, height_);
     void* bits = nullptr;
     bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     dc_ = CreateCompatibleDC(nullptr);
@@ -43,6 +53,19 @@ Pixels Pixels::OfClient(HWND window) {
         BitBlt(copy.dc_, 0, 0, copy.width_, copy.height_, screen, 0, 0, SRCCOPY);
         ReleaseDC(window, screen);
         GdiFlush();
+    }
+    return copy;
+}
+
+Pixels Pixels::OfBitmap(HBITMAP bitmap) {
+    BITMAP header{};
+    if (!bitmap || GetObjectA(bitmap, sizeof header, &header) != sizeof header) return Pixels(0, 0);
+    Pixels copy(header.bmWidth, header.bmHeight);
+    if (copy.ok()) {
+        BITMAPINFO info = topDownInfo(copy.width_, copy.height_);
+        GdiFlush();
+        GetDIBits(copy.dc_, bitmap, 0, static_cast<UINT>(copy.height_), const_cast<DWORD*>(copy.bits_), &info,
+                  DIB_RGB_COLORS);
     }
     return copy;
 }

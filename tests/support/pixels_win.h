@@ -14,6 +14,9 @@ class Pixels {
 public:
     // The window's client area as it is now.
     static Pixels OfClient(HWND window);
+    // A copy of a bitmap's pixels (the bitmap stays free to be selected into
+    // other device contexts); a single black pixel when it is no bitmap.
+    static Pixels OfBitmap(HBITMAP bitmap);
     // Empty (black) pixels of the given size.
     Pixels(int width, int height);
     ~Pixels();

@@ -424,15 +424,6 @@ std::string windowClass(HWND hwnd) {
     return std::string(buf, n > 0 ? n : 0);
 }
 
-// Wide text converted to the ANSI code page.
-std::string ansiFromWide(const std::wstring& text) {
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], bytes, nullptr, nullptr);
-    ansi.resize(std::strlen(ansi.c_str()));
-    return ansi;
-}
-
 // Asked as wide text through WM_GETTEXT: Wine's direct read of another
 // process's window text can come back garbled.
 std::string windowText(HWND hwnd) {

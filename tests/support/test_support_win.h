@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "text_win.h"
+
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -212,7 +214,6 @@ std::vector<HWND> allWindows(DWORD pid);
 // Class name and window text of a window.
 std::string windowClass(HWND hwnd);
 std::string windowText(HWND hwnd);
-std::string ansiFromWide(const std::wstring& text);
 
 // Waits for a top-level window of the process whose class (if className is
 // not null) and text (if title is not null) match exactly; null on timeout.

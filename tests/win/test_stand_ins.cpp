@@ -2,10 +2,11 @@
 // client, Launch.exe and the auto-patcher. The web-entry client is given a
 // launcher-like window of this test program to draw into and report to.
 
+#include "support/pixels_win.h"
 #include "support/test_support_win.h"
+#include "support/window_probes_win.h"
 
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -232,19 +233,40 @@ TEST(AutoPatcherStandIn, RunsUnderItsNameUntilTerminated) {
     EXPECT_EQ(readLines(tmp.file("pid")), std::vector<std::string>{std::to_string(patcher.pid())});
 
     // The launcher finds it by executable name in a process snapshot.
-    bool listed = false;
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry))
-        listed |= entry.th32ProcessID == patcher.pid() &&
-                  _stricmp(entry.szExeFile, "TarvoRiftOnlineAutoPatch.exe") == 0;
-    CloseHandle(snap);
-    EXPECT_TRUE(listed);
+    EXPECT_EQ(childProcessOf(GetCurrentProcessId(), "TarvoRiftOnlineAutoPatch.exe"), patcher.pid());
 
     EXPECT_FALSE(patcher.waitExit(500).has_value());
     patcher.terminate(0);
     EXPECT_FALSE(patcher.isRunning());
+}
+
+// Every stand-in that waits ends by itself once its life limit is over, and
+// only then; a limit that is no positive number means the default ten minutes.
+TEST(StandIns, EndAtTheirLifeLimit) {
+    struct Row {
+        const char* program;
+        const char* commandLine;
+        const char* maxLifeMs;
+        bool endsSoon;
+    };
+    const Row rows[] = {
+        {"TarvoRiftOnlineAutoPatch.exe", "TarvoRiftOnlineAutoPatch.exe", "300", true},
+        {"TarvoRiftOnlineAutoPatch.exe", "TarvoRiftOnlineAutoPatch.exe", "0", false},
+        {"TarvoRiftOnlineAutoPatch.exe", "TarvoRiftOnlineAutoPatch.exe", "soon", false},
+        {"TarvoWebEntry.exe", "1 0 1 none none none none M  a S3 T2 1", "300", true},
+        {"TarvoWebEntry.exe", "1 0 1 none none none none M  a S3 T2 1", "-5", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.program) + " with a limit of " + row.maxLifeMs);
+        ChildProcess program;
+        ASSERT_TRUE(program.start(toolExe(row.program), row.commandLine, "", {{"TARVO_STUB_MAX_LIFE_MS", row.maxLifeMs}}))
+            << program.error();
+        const std::optional<DWORD> code = program.waitExit(row.endsSoon ? kWait : 2000);
+        EXPECT_EQ(code.has_value(), row.endsSoon);
+        if (code) {
+            EXPECT_EQ(*code, 0u);
+        }
+    }
 }
 
 // The message-box and word helpers that the launcher tests rely on.
@@ -277,6 +299,67 @@ TEST(TestSupport, SplitWordsKeepsEmptyWords) {
         {"", {""}},
     };
     for (const auto& row : table) EXPECT_EQ(splitWords(row.first), row.second) << row.first;
+}
+
+// Combo boxes read from outside: every entry, in order, as ANSI text.
+TEST(TestSupport, ComboReadersGiveEveryEntry) {
+    const std::vector<std::vector<std::string>> tables = {
+        {},
+        {"North-1"},
+        {"\xB0\xD7\xBB\xA2\xB6\xFE\xC7\xF8", "", "North-1"},  // GBK text and an empty entry
+    };
+    for (const std::vector<std::string>& entries : tables) {
+        SCOPED_TRACE(std::to_string(entries.size()) + " entries");
+        HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 100, 100, nullptr, nullptr,
+                                     GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(combo, nullptr);
+        for (const std::string& entry : entries)
+            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        EXPECT_EQ(comboCount(combo), static_cast<int>(entries.size()));
+        EXPECT_EQ(comboEntries(combo), entries);
+        EXPECT_EQ(comboEntry(combo), entries.empty() ? std::string() : entries.front());
+        EXPECT_EQ(comboEntry(combo, static_cast<int>(entries.size())), "");  // past the end
+        DestroyWindow(combo);
+    }
+    EXPECT_EQ(comboCount(nullptr), -1);
+}
+
+// A bitmap's pixels read back where they are, top row first, in their colours.
+TEST(TestSupport, PixelsOfABitmapKeepPlaceAndColour) {
+    Pixels drawn(3, 2);
+    ASSERT_TRUE(drawn.ok());
+    const struct {
+        int x, y;
+        COLORREF colour;
+    } points[] = {{0, 0, RGB(255, 0, 0)}, {2, 0, RGB(0, 255, 0)}, {0, 1, RGB(0, 0, 255)}, {2, 1, RGB(12, 34, 56)}};
+    for (const auto& p : points) SetPixel(drawn.dc(), p.x, p.y, p.colour);
+    HBITMAP bitmap = static_cast<HBITMAP>(GetCurrentObject(drawn.dc(), OBJ_BITMAP));
+    // Read from a bitmap that no device context holds.
+    HBITMAP copy = static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0));
+    ASSERT_NE(copy, nullptr);
+    const Pixels read = Pixels::OfBitmap(copy);
+    DeleteObject(copy);
+    ASSERT_EQ(read.width(), 3);
+    ASSERT_EQ(read.height(), 2);
+    for (const auto& p : points) EXPECT_EQ(hexColour(read.at(p.x, p.y)), hexColour(p.colour)) << p.x << ", " << p.y;
+    EXPECT_EQ(read.at(3, 0), CLR_INVALID);
+}
+
+// A process found among this program's children is ended when its owner goes.
+TEST(TestSupport, OpenedChildProcessEndsWithItsOwner) {
+    ChildProcess launch;
+    ASSERT_TRUE(launch.start(toolExe("Launch.exe"), "child", "", {{"TARVO_STUB_LINGER_MS", "60000"}})) << launch.error();
+    EXPECT_EQ(childProcessOf(GetCurrentProcessId(), "TarvoWebEntry.exe"), 0u);
+    const DWORD found = childProcessOf(GetCurrentProcessId(), "LAUNCH.EXE");
+    ASSERT_EQ(found, launch.pid());
+    {
+        OpenedProcess opened(found);
+        ASSERT_TRUE(opened.valid());
+        EXPECT_TRUE(opened.isRunning());
+        EXPECT_FALSE(opened.waitExit(0).has_value());
+    }
+    EXPECT_EQ(launch.waitExit(kWait), std::optional<DWORD>(1));
+    EXPECT_FALSE(OpenedProcess(0).valid());
 }
 
 }  // namespace
