@@ -121,23 +121,23 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC windowDc) {
 
         tarvo::MemoryDC memory(dc);
         if (memory.get()) {
-            const HBITMAP band = frameBitmaps[1].get();
+            const HBITMAP band = frameBitmaps_[1].get();
             for (int x : bandTileXs(CW, tarvo::bitmapSize(band).cx)) blitBitmap(dc, memory.get(), band, x, 0);
-            blitBitmap(dc, memory.get(), frameBitmaps[0].get(), 0, 0);
+            blitBitmap(dc, memory.get(), frameBitmaps_[0].get(), 0, 0);
         }
     }
 
-    if (!clientReady) DrawPicture(dc, currentDirectory() + "\\bg.jpg", kSplashSize.cx, kSplashSize.cy);
+    if (!progress_.ready()) DrawPicture(dc, currentDirectory() + "\\bg.jpg", kSplashSize.cx, kSplashSize.cy);
     if (dc != windowDc) ::BitBlt(windowDc, 0, 0, CW, CH, dc, 0, 0, SRCCOPY);
 
-    for (const auto& button : captionButtons) button->Draw(true);
+    for (const auto& button : captionButtons_) button->Draw(true);
 
-    if (IsWindowVisible() && gameHostPanel && gameHostPanel->m_hWnd && clientReady) {
-        gameHostPanel->ShowWindow(SW_SHOW);
+    if (IsWindowVisible() && gameHostPanel_ && gameHostPanel_->m_hWnd && progress_.ready()) {
+        gameHostPanel_->ShowWindow(SW_SHOW);
     }
     PlaceMessageLabel();
 
-    if (!clientReady) {
+    if (!progress_.ready()) {
         SetDlgItemText(IDC_PROGRESS_TEXT, kInitialisingText);
         ::ShowWindow(GetDlgItem(IDC_PROGRESS_TEXT), SW_SHOW);
     }
@@ -145,15 +145,15 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC windowDc) {
 }
 
 bool CLauncherDlg::DrawPicture(HDC dc, const std::string& path, int width, int height) {
-    if (!splashPictureRead) {
+    if (!splashPictureRead_) {
         // Not there (yet): looked for again at the next erase. Once found, the
         // file is read this one time, whatever it holds.
         tarvo::UniqueHandle file = openForReading(path);
         if (!file) return false;
-        splashPictureRead = true;
-        splashPicture = loadJpegPicture(file.get());
+        splashPictureRead_ = true;
+        splashPicture_ = loadJpegPicture(file.get());
     }
-    IPicture* picture = splashPicture.get();
+    IPicture* picture = splashPicture_.get();
     if (!picture) return false;
 
     OLE_XSIZE_HIMETRIC pictureWidth = 0;
@@ -174,17 +174,16 @@ bool CLauncherDlg::DrawPicture(HDC dc, const std::string& path, int width, int h
     const HRESULT rendered = picture->Render(dc, place.left, place.top, width, height, 0, pictureHeight,
                                              pictureWidth, -pictureHeight, nullptr);
     if (FAILED(rendered)) return false;
-    layoutWidth = WW;
-    layoutHeight = WH;
+    progress_.measured(Size{WW, WH});
     return true;
 }
 
 void CLauncherDlg::OnPaint() {
     // The start-up percentage shows while the game host panel is hidden; once
     // the game is ready it never comes back over the game.
-    const bool hostHidden = !gameHostPanel || !gameHostPanel->IsWindowVisible();
-    if (hostHidden && !clientReady) {
-        SetDlgItemText(IDC_PROGRESS_PERCENT, percentText(progress.percentage));
+    const bool hostHidden = !gameHostPanel_ || !gameHostPanel_->IsWindowVisible();
+    if (hostHidden && !progress_.ready()) {
+        SetDlgItemText(IDC_PROGRESS_PERCENT, percentText(progress_.percentage()));
         ::ShowWindow(GetDlgItem(IDC_PROGRESS_PERCENT), SW_SHOW);
     }
 
@@ -194,7 +193,7 @@ void CLauncherDlg::OnPaint() {
         const RECT client = GetClientRect();
         const Point at = iconPosition(Size{client.right - client.left, client.bottom - client.top},
                                       Size{::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)});
-        ::DrawIcon(paint.get(), at.x, at.y, windowIcon);
+        ::DrawIcon(paint.get(), at.x, at.y, windowIcon_);
         return;
     }
     Default();
@@ -208,7 +207,7 @@ HBRUSH CLauncherDlg::OnCtlColor(HDC dc, HWND) {
 }
 
 HCURSOR CLauncherDlg::OnQueryDragIcon() {
-    return static_cast<HCURSOR>(windowIcon);
+    return static_cast<HCURSOR>(windowIcon_);
 }
 
 void CLauncherDlg::PlaceMessageLabel() {

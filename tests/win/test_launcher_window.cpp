@@ -49,6 +49,18 @@ public:
     std::function<void(TestLauncher&)> startup;
     std::vector<std::string> openedAddresses;
 
+    using CLauncherDlg::ForgetSplashLayout;
+    using CLauncherDlg::UseLauncherDirectory;
+    using CLauncherDlg::WatchWebEntryProcess;
+    // The two addresses the caption's first buttons open, as if read from
+    // the settings file.
+    void useSiteAddresses(const std::string& mainSite, const std::string& forum) {
+        ServiceSettings settings = serviceSettings();
+        settings.mainSiteUrl = mainSite;
+        settings.forumUrl = forum;
+        UseServiceSettings(settings);
+    }
+
 protected:
     void runStartupSequence() override {
         if (startup) startup(*this);
@@ -67,7 +79,7 @@ protected:
 // Whether the launcher's tray icon is in the notification area: only an
 // icon that is there can be modified.
 bool trayIconPresent(const CLauncherDlg& launcher) {
-    NOTIFYICONDATAA data = launcher.trayIconData;
+    NOTIFYICONDATAA data = launcher.trayIcon().data();
     return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
@@ -343,7 +355,7 @@ TEST_F(LauncherWindow, SetCursorPicksTheSizingCursorOfTheHitCode) {
         EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, MAKEINTRESOURCEA(c.cursor))) << c.hitCode;
     }
     // Over a child window the child chooses its own cursor.
-    EXPECT_EQ(SendMessageA(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(launcher->gameHostPanel->m_hWnd),
+    EXPECT_EQ(SendMessageA(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(launcher->gameHostPanel()->m_hWnd),
                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               FALSE);
 }
@@ -353,7 +365,7 @@ TEST_F(LauncherWindow, SetCursorPicksTheSizingCursorOfTheHitCode) {
 // ---------------------------------------------------------------------------
 
 TEST_F(LauncherWindow, ButtonsHoverPressAndReleaseOnlyInsideTheirBoxes) {
-    CSkinButton& settings = *launcher->captionButtons[2];
+    CSkinButton& settings = *launcher->captionButtons()[2];
     const POINT centre = buttonCentre(hwnd, 2);
     const Rect r = window();
     const POINT leftEdge{r.right - 209, centre.y};  // on the box's left edge: outside
@@ -446,8 +458,7 @@ TEST_F(LauncherWindow, SiteButtonsOpenOnlyWebAddresses) {
     for (const auto& c : cases) {
         for (int button : {0, 1}) {
             launcher->openedAddresses.clear();
-            launcher->serviceSettings.mainSiteUrl = button == 0 ? c.address : "";
-            launcher->serviceSettings.forumUrl = button == 1 ? c.address : "";
+            launcher->useSiteAddresses(button == 0 ? c.address : "", button == 1 ? c.address : "");
             clickButton(button);
             EXPECT_EQ(launcher->openedAddresses,
                       c.opened ? std::vector<std::string>{c.address} : std::vector<std::string>{})
@@ -461,14 +472,14 @@ TEST_F(LauncherWindow, SettingsButtonShowsThePanelAndFreesTheBossKey) {
     ASSERT_TRUE(hotKeyTaken(MOD_CONTROL, VK_F9));
 
     clickButton(2);
-    EXPECT_TRUE(visible(launcher->settingsPanel.get()));
+    EXPECT_TRUE(visible(launcher->panels().settings()));
     EXPECT_FALSE(hotKeyTaken(MOD_CONTROL, VK_F9));
-    EXPECT_TRUE(launcher->bossKeyEnabled);  // the flag survives; the panel registers the key again
+    EXPECT_TRUE(launcher->bossKey().enabled());  // the flag survives; the panel registers the key again
 
     // Already open: the key is still let go.
     launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL);
     clickButton(2);
-    EXPECT_TRUE(visible(launcher->settingsPanel.get()));
+    EXPECT_TRUE(visible(launcher->panels().settings()));
     EXPECT_FALSE(hotKeyTaken(MOD_CONTROL, VK_F9));
 }
 
@@ -491,11 +502,11 @@ TEST_F(LauncherWindow, BossKeyComesBackWhenTheSettingsPanelIsHiddenOtherThanByIt
     for (const auto& way : ways) {
         launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL);
         clickButton(2);
-        ASSERT_TRUE(visible(launcher->settingsPanel.get())) << way.how;
+        ASSERT_TRUE(visible(launcher->panels().settings())) << way.how;
         ASSERT_FALSE(hotKeyTaken(MOD_CONTROL, VK_F9)) << way.how;
 
         way.hide();
-        EXPECT_FALSE(visible(launcher->settingsPanel.get())) << way.how;
+        EXPECT_FALSE(visible(launcher->panels().settings())) << way.how;
         EXPECT_TRUE(hotKeyTaken(MOD_CONTROL, VK_F9)) << way.how;
         way.bringBack();
         pumpMessages();
@@ -512,23 +523,23 @@ TEST_F(LauncherWindow, BossKeyComesBackWhenTheSettingsPanelIsHiddenOtherThanByIt
 }
 
 TEST_F(LauncherWindow, WebPageButtonTogglesThePanelOnceTheServerNameHasArrived) {
-    ASSERT_NE(launcher->webPagePanel->m_hWnd, nullptr);
+    ASSERT_NE(launcher->panels().webPage()->m_hWnd, nullptr);
     // Hidden button: a press in its box is an ordinary caption press.
     clickButton(3);
-    EXPECT_FALSE(visible(launcher->webPagePanel.get()));
+    EXPECT_FALSE(visible(launcher->panels().webPage()));
 
     launcher->ShowServerName("S1");
     launcher->StartMessageBlink();
     clickButton(3);
-    ASSERT_TRUE(visible(launcher->webPagePanel.get()));
+    ASSERT_TRUE(visible(launcher->panels().webPage()));
     const Rect r = window();
-    EXPECT_EQ(screenRect(launcher->webPagePanel->m_hWnd), makeRect(r.right - 500, r.top + 50, 434, 413));
+    EXPECT_EQ(screenRect(launcher->panels().webPage()->m_hWnd), makeRect(r.right - 500, r.top + 50, 434, 413));
     // Showing the page stops the blinking.
-    EXPECT_FALSE(launcher->messageTimerStarted);
+    EXPECT_FALSE(launcher->messageTimerStarted());
     EXPECT_FALSE(KillTimer(hwnd, 1003));
 
     clickButton(3);
-    EXPECT_FALSE(visible(launcher->webPagePanel.get()));
+    EXPECT_FALSE(visible(launcher->panels().webPage()));
 }
 
 TEST_F(LauncherWindow, MinimiseButtonHidesThePanelsAndTheGame) {
@@ -536,21 +547,21 @@ TEST_F(LauncherWindow, MinimiseButtonHidesThePanelsAndTheGame) {
     launcher->ShowServerName("S1");
     clickButton(3);
     clickButton(7);
-    ASSERT_TRUE(visible(launcher->webPagePanel.get()));
-    ASSERT_TRUE(visible(launcher->exitPanel.get()));
-    ASSERT_TRUE(visible(launcher->gameHostPanel.get()));
+    ASSERT_TRUE(visible(launcher->panels().webPage()));
+    ASSERT_TRUE(visible(launcher->panels().exit()));
+    ASSERT_TRUE(visible(launcher->gameHostPanel()));
 
     clickButton(5);
     EXPECT_TRUE(IsIconic(hwnd));
-    EXPECT_FALSE(visible(launcher->webPagePanel.get()));
-    EXPECT_FALSE(visible(launcher->exitPanel.get()));
-    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_FALSE(visible(launcher->panels().webPage()));
+    EXPECT_FALSE(visible(launcher->panels().exit()));
+    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
 
     // Restored, the next background erase brings the game back (the panels stay hidden).
     ShowWindow(hwnd, SW_RESTORE);
     repaint(hwnd);
-    EXPECT_TRUE(visible(launcher->gameHostPanel.get()));
-    EXPECT_FALSE(visible(launcher->exitPanel.get()));
+    EXPECT_TRUE(visible(launcher->gameHostPanel()));
+    EXPECT_FALSE(visible(launcher->panels().exit()));
     // The start-up percentage does not come back over the game.
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
 }
@@ -565,10 +576,10 @@ TEST_F(LauncherWindow, SizeButtonAndCaptionDoubleClickSwitchBetweenFullAndRestor
 
     clickButton(6);
     EXPECT_EQ(window(), restored);
-    EXPECT_FALSE(launcher->isMaximised);
+    EXPECT_FALSE(launcher->isMaximised());
     clickButton(6);  // the button has followed the right edge
     EXPECT_EQ(window(), full);
-    EXPECT_TRUE(launcher->isMaximised);
+    EXPECT_TRUE(launcher->isMaximised());
 
     // Double clicks, each at a point of the window as it is at that moment.
     struct Click {
@@ -592,14 +603,14 @@ TEST_F(LauncherWindow, SizeButtonAndCaptionDoubleClickSwitchBetweenFullAndRestor
 
 TEST_F(LauncherWindow, ExitButtonOpensTheExitPanelOnce) {
     clickButton(7);
-    ASSERT_TRUE(visible(launcher->exitPanel.get()));
+    ASSERT_TRUE(visible(launcher->panels().exit()));
     const Rect c = client();
     const Rect expected = makeRect(c.width() / 2 - 150, c.height() / 2 - 60, 290, 133);
-    EXPECT_EQ(screenRect(launcher->exitPanel->m_hWnd), expected);
+    EXPECT_EQ(screenRect(launcher->panels().exit()->m_hWnd), expected);
 
-    launcher->exitPanel->MoveWindow(10, 10, 290, 133);
+    launcher->panels().exit()->MoveWindow(10, 10, 290, 133);
     clickButton(7);  // already open: left where it is
-    EXPECT_EQ(screenRect(launcher->exitPanel->m_hWnd), makeRect(10, 10, 290, 133));
+    EXPECT_EQ(screenRect(launcher->panels().exit()->m_hWnd), makeRect(10, 10, 290, 133));
 }
 
 TEST_F(LauncherWindow, LogoAndEmptyStripPressesChangeNothing) {
@@ -608,7 +619,7 @@ TEST_F(LauncherWindow, LogoAndEmptyStripPressesChangeNothing) {
     pressAt(POINT{before.left + 600, before.top + 40});
     EXPECT_EQ(window(), before);
     EXPECT_TRUE(IsWindowVisible(hwnd));
-    for (tarvo::CDialog* panel : launcher->panels) EXPECT_FALSE(visible(panel));
+    for (tarvo::CDialog* panel : launcher->panels().all()) EXPECT_FALSE(visible(panel));
 }
 
 TEST_F(LauncherWindow, TrayButtonHidesEverythingAndKeepsAWayBack) {
@@ -624,13 +635,13 @@ TEST_F(LauncherWindow, TrayButtonHidesEverythingAndKeepsAWayBack) {
     // ... and hiding to the tray puts it back, so the launcher can be brought back.
     clickButton(4);
     EXPECT_FALSE(IsWindowVisible(hwnd));
-    EXPECT_FALSE(visible(launcher->settingsPanel.get()));
-    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_FALSE(visible(launcher->panels().settings()));
+    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_TRUE(trayIconPresent(*launcher));
 
     EXPECT_EQ(SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN), 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
-    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
 }
 
 // ---------------------------------------------------------------------------
@@ -661,7 +672,7 @@ TEST_F(LauncherWindow, SizingKeepsTheWidthAndHeightWithinLimits) {
 TEST_F(LauncherWindow, GameAreaLabelAndPanelsFollowTheWindow) {
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     clickButton(2);  // the settings panel follows the window
-    ASSERT_TRUE(visible(launcher->settingsPanel.get()));
+    ASSERT_TRUE(visible(launcher->panels().settings()));
     launcher->ShowServerName("S1");
 
     MoveWindow(hwnd, 100, 60, 1100, 800, TRUE);
@@ -670,10 +681,10 @@ TEST_F(LauncherWindow, GameAreaLabelAndPanelsFollowTheWindow) {
     pumpMessages();
 
     const Rect c = client();
-    EXPECT_EQ(childRect(launcher->gameHostPanel->m_hWnd), makeRect(0, 50, c.width(), c.height() - 50));
+    EXPECT_EQ(childRect(launcher->gameHostPanel()->m_hWnd), makeRect(0, 50, c.width(), c.height() - 50));
     EXPECT_EQ(childRect(control(IDC_MESSAGE_LABEL)), makeRect(c.right - 470, 25, 100, 20));
     const Rect r = window();
-    EXPECT_EQ(screenRect(launcher->settingsPanel->m_hWnd), makeRect(r.right - 351 - 100, r.top + 50, 351, 166));
+    EXPECT_EQ(screenRect(launcher->panels().settings()->m_hWnd), makeRect(r.right - 351 - 100, r.top + 50, 351, 166));
 }
 
 // ---------------------------------------------------------------------------
@@ -765,14 +776,14 @@ TEST_F(LauncherWindow, SplashComesFromTheCurrentDirectoryUntilTheGameIsReady) {
     TempDir withPicture("splash");
     ASSERT_TRUE(copyFileTo(joinPath(sourceDir(), "res\\bg.jpg"), withPicture.file("bg.jpg")));
     TempDir withoutPicture("nosplash");
-    launcher->layoutWidth = launcher->layoutHeight = 0;
+    launcher->ForgetSplashLayout();
 
     {
         CurrentDirectory cd(withoutPicture.path());
         repaint(hwnd);
         ClientPixels screen(hwnd);
         EXPECT_EQ(hex(screen.at(middle.x, middle.y)), hex(kBlack));
-        EXPECT_EQ(launcher->layoutWidth, 0);  // nothing drawn, nothing measured
+        EXPECT_EQ(launcher->startupProgress().layout().cx, 0);  // nothing drawn, nothing measured
     }
     EXPECT_TRUE(IsWindowVisible(control(IDC_PROGRESS_TEXT)));
     EXPECT_EQ(text(IDC_PROGRESS_TEXT), "首次启动微端，正在初始化...");
@@ -785,8 +796,8 @@ TEST_F(LauncherWindow, SplashComesFromTheCurrentDirectoryUntilTheGameIsReady) {
             for (int dy = -150; dy <= 150; dy += 50)
                 if (screen.at(middle.x + dx, middle.y + dy) != kBlack) ++lit;
         EXPECT_GT(lit, 40) << "the splash picture should fill the middle";
-        EXPECT_EQ(launcher->layoutWidth, w.width());
-        EXPECT_EQ(launcher->layoutHeight, w.height());
+        EXPECT_EQ(launcher->startupProgress().layout().cx, w.width());
+        EXPECT_EQ(launcher->startupProgress().layout().cy, w.height());
 
         // Ready: the black game host panel covers all below the title strip.
         SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
@@ -828,13 +839,13 @@ TEST_F(LauncherWindow, SplashThatIsNoJpegIsNotDrawnAndTheFileIsReadOnce) {
         // A fresh launcher, which has read no splash picture yet.
         if (launcher && launcher->m_hWnd) launcher->DestroyWindow();
         create();
-        launcher->layoutWidth = launcher->layoutHeight = 0;
+        launcher->ForgetSplashLayout();
         TempDir dir("badsplash");
         ASSERT_TRUE(writeFile(dir.file("bg.jpg"), c.bytes));
         CurrentDirectory cd(dir.path());
         repaint(hwnd);
         EXPECT_EQ(litPoints(), 0) << c.name;
-        EXPECT_EQ(launcher->layoutWidth, 0) << c.name;
+        EXPECT_EQ(launcher->startupProgress().layout().cx, 0) << c.name;
         EXPECT_TRUE(IsWindowVisible(control(IDC_PROGRESS_TEXT))) << c.name;
 
         // Read once per run: a picture put there later is not read.
@@ -875,19 +886,19 @@ TEST_F(LauncherWindow, GameReadyBeforeTheFirstTickNeverShowsMoreThanZeroPercent)
 
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     tick(1002);
-    EXPECT_EQ(launcher->progress.percentage, 0);
+    EXPECT_EQ(launcher->startupProgress().percentage(), 0);
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
 }
 
 TEST_F(LauncherWindow, GameReadyEndsTheProgressDisplay) {
     tick(1002, 3);
     EXPECT_EQ(SendMessageA(hwnd, WM_GAMEREADY, 0, 0), 0);
-    EXPECT_TRUE(launcher->clientReady);
-    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_TRUE(launcher->clientReady());
+    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_TEXT)));
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
     tick(1002);
-    EXPECT_EQ(launcher->progress.percentage, 3);
+    EXPECT_EQ(launcher->startupProgress().percentage(), 3);
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
 }
 
@@ -909,25 +920,25 @@ TEST_F(LauncherWindow, WatchdogQuitsOnceTheReportedGameWindowIsGone) {
     DestroyWindow(stale);
     for (HWND junk : {stale, static_cast<HWND>(nullptr), reinterpret_cast<HWND>(0x12345678)}) {
         EXPECT_EQ(SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(junk), 0), 0);
-        EXPECT_EQ(launcher->gameClientWindow, nullptr);
+        EXPECT_EQ(launcher->gameClientWindow(), nullptr);
     }
     tick(1001, 2);
     EXPECT_FALSE(takeQuitMessage());
 
     // A later report replaces it: watched, focused, and quit for once it goes.
     HWND game = CreateWindowExA(0, "STATIC", "game", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
-                                launcher->gameHostPanel->m_hWnd, nullptr, GetModuleHandleA(nullptr), nullptr);
+                                launcher->gameHostPanel()->m_hWnd, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(game, nullptr);
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     EXPECT_EQ(SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(game), 0), 0);
-    EXPECT_EQ(launcher->gameClientWindow, game);
+    EXPECT_EQ(launcher->gameClientWindow(), game);
     EXPECT_EQ(GetFocus(), game);
     tick(1001, 2);
     EXPECT_FALSE(takeQuitMessage());
 
     // Junk after a real report does not replace it.
     SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(stale), 0);
-    EXPECT_EQ(launcher->gameClientWindow, game);
+    EXPECT_EQ(launcher->gameClientWindow(), game);
     tick(1001);
     EXPECT_FALSE(takeQuitMessage());
 
@@ -940,7 +951,7 @@ TEST_F(LauncherWindow, NewMessageLabelBlinksWithOneTimer) {
     launcher->ShowServerName("S1");
     launcher->StartMessageBlink();
     launcher->StartMessageBlink();
-    EXPECT_TRUE(launcher->messageTimerStarted);
+    EXPECT_TRUE(launcher->messageTimerStarted());
     EXPECT_TRUE(KillTimer(hwnd, 1003));
     EXPECT_FALSE(KillTimer(hwnd, 1003));  // there was only one
 
@@ -1077,7 +1088,7 @@ TEST_F(LauncherWindow, NothingOfTheProgressLabelsStaysOnceTheGameIsReady) {
 TEST_F(LauncherWindow, TrayClickHidesAndShowsTheLauncherAndTheGame) {
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     clickButton(7);
-    ASSERT_TRUE(visible(launcher->exitPanel.get()));
+    ASSERT_TRUE(visible(launcher->panels().exit()));
 
     const struct {
         WPARAM icon;
@@ -1091,13 +1102,13 @@ TEST_F(LauncherWindow, TrayClickHidesAndShowsTheLauncherAndTheGame) {
 
     EXPECT_EQ(SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN), 0);
     EXPECT_FALSE(IsWindowVisible(hwnd));
-    EXPECT_FALSE(visible(launcher->exitPanel.get()));
-    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_FALSE(visible(launcher->panels().exit()));
+    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
 
     EXPECT_EQ(SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN), 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
-    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
-    EXPECT_FALSE(visible(launcher->exitPanel.get()));  // panels are not shown again
+    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
+    EXPECT_FALSE(visible(launcher->panels().exit()));  // panels are not shown again
     EXPECT_TRUE(trayIconPresent(*launcher));
 }
 
@@ -1114,11 +1125,11 @@ TEST_F(LauncherWindow, BossKeyRegistersTheChosenCombination) {
     };
     for (const auto& c : cases) {
         launcher->SetBossKey(true, c.key, c.controlFlags);
-        EXPECT_TRUE(launcher->bossKeyEnabled);
-        EXPECT_EQ(launcher->bossKeyModifiers, c.modifiers) << c.controlFlags;
+        EXPECT_TRUE(launcher->bossKey().enabled());
+        EXPECT_EQ(launcher->bossKey().modifiers(), c.modifiers) << c.controlFlags;
         EXPECT_TRUE(hotKeyTaken(c.modifiers, c.key)) << c.controlFlags;
         launcher->SetBossKey(false, c.key, c.controlFlags);
-        EXPECT_FALSE(launcher->bossKeyEnabled);
+        EXPECT_FALSE(launcher->bossKey().enabled());
         EXPECT_FALSE(hotKeyTaken(c.modifiers, c.key)) << c.controlFlags;
     }
 }
@@ -1135,13 +1146,13 @@ TEST_F(LauncherWindow, BossKeyHidesEverythingWithTheTrayIconAndBringsItBack) {
 
     SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
     EXPECT_FALSE(IsWindowVisible(hwnd));
-    EXPECT_FALSE(visible(launcher->exitPanel.get()));
-    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_FALSE(visible(launcher->panels().exit()));
+    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_FALSE(trayIconPresent(*launcher));
 
     SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
-    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_TRUE(trayIconPresent(*launcher));
 }
 
@@ -1167,17 +1178,17 @@ TEST_F(LauncherWindow, ShutDownEndsTheClientReleasesTheHotKeyAndRemovesTheTrayIc
     HANDLE copy = nullptr;
     DuplicateHandle(GetCurrentProcess(), client.handle(), GetCurrentProcess(), &copy, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
-    launcher->webEntryProcess.reset(copy);
+    launcher->WatchWebEntryProcess(copy);
     launcher->SetBossKey(true, VK_F8, HOTKEYF_SHIFT);
-    const NOTIFYICONDATAA tray = launcher->trayIconData;
+    const NOTIFYICONDATAA tray = launcher->trayIcon().data();
 
     launcher->DestroyWindow();
     EXPECT_EQ(client.waitExit(5000), std::optional<DWORD>(0));
     EXPECT_FALSE(hotKeyTaken(MOD_SHIFT, VK_F8));
     NOTIFYICONDATAA probe = tray;
     EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));
-    EXPECT_TRUE(launcher->captionButtons.empty());
-    EXPECT_TRUE(launcher->panels.empty());
+    EXPECT_TRUE(launcher->captionButtons().empty());
+    EXPECT_TRUE(launcher->panels().all().empty());
 }
 
 // ---------------------------------------------------------------------------
@@ -1198,11 +1209,11 @@ protected:
     INT_PTR runAndLeave(const std::string& directory, ChildProcess& client) {
         TestLauncher launcher;
         launcher.startup = [&](TestLauncher& self) {
-            self.launcherDirectory = directory;
+            self.UseLauncherDirectory(directory);
             HANDLE copy = nullptr;
             DuplicateHandle(GetCurrentProcess(), client.handle(), GetCurrentProcess(), &copy, 0, FALSE,
                             DUPLICATE_SAME_ACCESS);
-            self.webEntryProcess.reset(copy);
+            self.WatchWebEntryProcess(copy);
             self.PostMessage(TestLauncher::kRunLaunchAndClose);
         };
         return launcher.DoModal();
