@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
+#include "window/rect_win.h"
 
 #include <commctrl.h>
 #include <io.h>
@@ -142,7 +143,7 @@ BOOL CLauncherDlg::OnInitDialog() {
     if (HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr)) {
         RECT r{};
         ::GetWindowRect(tray, &r);
-        taskbar = Rect{r.left, r.top, r.right, r.bottom};
+        taskbar = toRect(r);
     }
     const Size screen{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     const Size full = ::maximisedSize(screen, taskbarAllowance(taskbar, screen));

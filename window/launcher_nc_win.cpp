@@ -13,18 +13,11 @@
 #include "service/server_list_panel_win.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
+#include "window/rect_win.h"
 
 #include <shellapi.h>
 
 namespace {
-
-Rect toRect(const RECT& r) {
-    return Rect{r.left, r.top, r.right, r.bottom};
-}
-
-Point toPoint(POINT p) {
-    return Point{p.x, p.y};
-}
 
 void moveTo(const tarvo::CWnd& window, const Rect& r) {
     window.MoveWindow(r.left, r.top, r.width(), r.height(), TRUE);
@@ -240,6 +233,6 @@ void CLauncherDlg::OnSizing(UINT, RECT* rect) {
     const int screenWidth = maximisedSize_.cx > 0 ? maximisedSize_.cx : ::GetSystemMetrics(SM_CXSCREEN);
     Rect proposed = toRect(*rect);
     if (applySizingCorrection(proposed, screenWidth)) {
-        *rect = RECT{proposed.left, proposed.top, proposed.right, proposed.bottom};
+        *rect = toRECT(proposed);
     }
 }

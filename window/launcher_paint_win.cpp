@@ -7,6 +7,7 @@
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
 #include "window/splash_picture.h"
+#include "window/rect_win.h"
 
 #include <ocidl.h>
 #include <olectl.h>
@@ -26,7 +27,7 @@ const COLORREF kLabelTextColour = RGB(198, 170, 102);
 const char kInitialisingText[] = "首次启动微端，正在初始化...";
 
 void fillRect(HDC dc, const Rect& r, HBRUSH brush) {
-    RECT rect{r.left, r.top, r.right, r.bottom};
+    const RECT rect = toRECT(r);
     ::FillRect(dc, &rect, brush);
 }
 
@@ -212,6 +213,6 @@ HCURSOR CLauncherDlg::OnQueryDragIcon() {
 
 void CLauncherDlg::PlaceMessageLabel() {
     const RECT client = GetClientRect();
-    const Rect label = messageLabelRect(Rect{client.left, client.top, client.right, client.bottom});
+    const Rect label = messageLabelRect(toRect(client));
     ::MoveWindow(GetDlgItem(IDC_MESSAGE_LABEL), label.left, label.top, label.width(), label.height(), TRUE);
 }

@@ -14,6 +14,7 @@
 #include "service/server_list_panel_win.h"
 #include "support/pixels_win.h"
 #include "support/test_support_win.h"
+#include "window/rect_win.h"
 #include "window/skin_button_win.h"
 
 #include <gtest/gtest.h>
@@ -95,10 +96,6 @@ bool hotKeyTaken(UINT modifiers, UINT virtualKey) {
 
 bool visible(const tarvo::CWnd* window) {
     return window && window->m_hWnd && IsWindowVisible(window->m_hWnd);
-}
-
-Rect toRect(const RECT& r) {
-    return Rect{r.left, r.top, r.right, r.bottom};
 }
 
 // A child control's rectangle in its parent's client coordinates.
@@ -263,8 +260,8 @@ protected:
         ASSERT_TRUE(launcher->Create(IDD_LAUNCHER_DIALOG, nullptr));
         hwnd = launcher->m_hWnd;
         // The ticks are sent by hand.
-        KillTimer(hwnd, 1001);
-        KillTimer(hwnd, 1002);
+        KillTimer(hwnd, kWatchdogTimerId);
+        KillTimer(hwnd, kProgressTimerId);
         pumpMessages();
     }
 
@@ -496,8 +493,8 @@ TEST_F(LauncherWindow, BossKeyComesBackWhenTheSettingsPanelIsHiddenOtherThanByIt
          [this] { launcher->ShowWindow(SW_RESTORE); }},
         {"tray click", [this] { SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN); },
          [this] { SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN); }},
-        {"boss key", [this] { SendMessageA(hwnd, WM_HOTKEY, 1001, 0); },
-         [this] { SendMessageA(hwnd, WM_HOTKEY, 1001, 0); }},
+        {"boss key", [this] { SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0); },
+         [this] { SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0); }},
     };
     for (const auto& way : ways) {
         launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL);
@@ -536,7 +533,7 @@ TEST_F(LauncherWindow, WebPageButtonTogglesThePanelOnceTheServerNameHasArrived) 
     EXPECT_EQ(screenRect(launcher->panels().webPage()->m_hWnd), makeRect(r.right - 500, r.top + 50, 434, 413));
     // Showing the page stops the blinking.
     EXPECT_FALSE(launcher->messageTimerStarted());
-    EXPECT_FALSE(KillTimer(hwnd, 1003));
+    EXPECT_FALSE(KillTimer(hwnd, kBlinkTimerId));
 
     clickButton(3);
     EXPECT_FALSE(visible(launcher->panels().webPage()));
@@ -868,7 +865,7 @@ TEST_F(LauncherWindow, ProgressTicksCountToNinetyNineBesideTheInitialisingText) 
     } steps[] = {{1, "1%"}, {2, "2%"}, {42, "42%"}, {99, "99%"}, {100, "99%"}, {130, "99%"}};
     int sent = 0;
     for (const auto& s : steps) {
-        tick(1002, s.ticks - sent);
+        tick(kProgressTimerId, s.ticks - sent);
         sent = s.ticks;
         EXPECT_EQ(text(IDC_PROGRESS_PERCENT), s.shown) << s.ticks;
         EXPECT_TRUE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
@@ -885,19 +882,19 @@ TEST_F(LauncherWindow, GameReadyBeforeTheFirstTickNeverShowsMoreThanZeroPercent)
     EXPECT_TRUE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
 
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
-    tick(1002);
+    tick(kProgressTimerId);
     EXPECT_EQ(launcher->startupProgress().percentage(), 0);
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
 }
 
 TEST_F(LauncherWindow, GameReadyEndsTheProgressDisplay) {
-    tick(1002, 3);
+    tick(kProgressTimerId, 3);
     EXPECT_EQ(SendMessageA(hwnd, WM_GAMEREADY, 0, 0), 0);
     EXPECT_TRUE(launcher->clientReady());
     EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_TEXT)));
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
-    tick(1002);
+    tick(kProgressTimerId);
     EXPECT_EQ(launcher->startupProgress().percentage(), 3);
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
 }
@@ -910,7 +907,7 @@ bool takeQuitMessage() {
 
 TEST_F(LauncherWindow, WatchdogQuitsOnceTheReportedGameWindowIsGone) {
     // No game window reported: the watchdog never quits.
-    tick(1001, 3);
+    tick(kWatchdogTimerId, 3);
     EXPECT_FALSE(takeQuitMessage());
 
     // A null handle or one that names no window (any program can post
@@ -922,7 +919,7 @@ TEST_F(LauncherWindow, WatchdogQuitsOnceTheReportedGameWindowIsGone) {
         EXPECT_EQ(SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(junk), 0), 0);
         EXPECT_EQ(launcher->gameClientWindow(), nullptr);
     }
-    tick(1001, 2);
+    tick(kWatchdogTimerId, 2);
     EXPECT_FALSE(takeQuitMessage());
 
     // A later report replaces it: watched, focused, and quit for once it goes.
@@ -933,17 +930,17 @@ TEST_F(LauncherWindow, WatchdogQuitsOnceTheReportedGameWindowIsGone) {
     EXPECT_EQ(SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(game), 0), 0);
     EXPECT_EQ(launcher->gameClientWindow(), game);
     EXPECT_EQ(GetFocus(), game);
-    tick(1001, 2);
+    tick(kWatchdogTimerId, 2);
     EXPECT_FALSE(takeQuitMessage());
 
     // Junk after a real report does not replace it.
     SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(stale), 0);
     EXPECT_EQ(launcher->gameClientWindow(), game);
-    tick(1001);
+    tick(kWatchdogTimerId);
     EXPECT_FALSE(takeQuitMessage());
 
     DestroyWindow(game);
-    tick(1001);
+    tick(kWatchdogTimerId);
     EXPECT_TRUE(takeQuitMessage());
 }
 
@@ -952,12 +949,12 @@ TEST_F(LauncherWindow, NewMessageLabelBlinksWithOneTimer) {
     launcher->StartMessageBlink();
     launcher->StartMessageBlink();
     EXPECT_TRUE(launcher->messageTimerStarted());
-    EXPECT_TRUE(KillTimer(hwnd, 1003));
-    EXPECT_FALSE(KillTimer(hwnd, 1003));  // there was only one
+    EXPECT_TRUE(KillTimer(hwnd, kBlinkTimerId));
+    EXPECT_FALSE(KillTimer(hwnd, kBlinkTimerId));  // there was only one
 
     const bool shown[] = {false, true, false};
     for (bool expected : shown) {
-        tick(1003);
+        tick(kBlinkTimerId);
         EXPECT_EQ(IsWindowVisible(control(IDC_MESSAGE_LABEL)) != FALSE, expected);
     }
 }
@@ -971,10 +968,6 @@ TEST_F(LauncherWindow, NewMessageLabelBlinksWithOneTimer) {
 void flushPaint(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     pumpMessages();
-}
-
-RECT toRECT(const Rect& r) {
-    return RECT{r.left, r.top, r.right, r.bottom};
 }
 
 bool overlaps(const Rect& a, const Rect& b) {
@@ -1041,7 +1034,7 @@ TEST_F(LauncherWindow, NothingOfTheProgressLabelsStaysOnceTheGameIsReady) {
     TempDir withPicture("labels");
     ASSERT_TRUE(copyFileTo(joinPath(sourceDir(), "res\\bg.jpg"), withPicture.file("bg.jpg")));
     CurrentDirectory cd(withPicture.path());
-    tick(1002, 7);
+    tick(kProgressTimerId, 7);
     repaint(hwnd);
     const Rect labels[] = {childRect(control(IDC_PROGRESS_TEXT)), childRect(control(IDC_PROGRESS_PERCENT))};
     {
@@ -1053,7 +1046,7 @@ TEST_F(LauncherWindow, NothingOfTheProgressLabelsStaysOnceTheGameIsReady) {
     }
 
     // A tick changes the percentage: the new one is drawn over the splash.
-    tick(1002);
+    tick(kProgressTimerId);
     flushPaint(hwnd);
     {
         const Pixels ticked = Pixels::OfClient(hwnd);
@@ -1065,7 +1058,7 @@ TEST_F(LauncherWindow, NothingOfTheProgressLabelsStaysOnceTheGameIsReady) {
     // The game becomes ready; only what the system asks to repaint is painted.
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     flushPaint(hwnd);
-    tick(1002);
+    tick(kProgressTimerId);
     flushPaint(hwnd);
     const Pixels after = Pixels::OfClient(hwnd);
     for (const Rect& r : labels) {
@@ -1138,19 +1131,19 @@ TEST_F(LauncherWindow, BossKeyHidesEverythingWithTheTrayIconAndBringsItBack) {
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     clickButton(7);
     // Disabled, or another hot key: nothing.
-    EXPECT_EQ(SendMessageA(hwnd, WM_HOTKEY, 1001, 0), 0);
+    EXPECT_EQ(SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0), 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
     launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL | HOTKEYF_ALT);
-    SendMessageA(hwnd, WM_HOTKEY, 1002, 0);
+    SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId + 1, 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
 
-    SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
+    SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0);
     EXPECT_FALSE(IsWindowVisible(hwnd));
     EXPECT_FALSE(visible(launcher->panels().exit()));
     EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_FALSE(trayIconPresent(*launcher));
 
-    SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
+    SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_TRUE(trayIconPresent(*launcher));

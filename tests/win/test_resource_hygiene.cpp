@@ -81,8 +81,8 @@ protected:
         launcher = std::make_unique<QuietLauncher>();
         ASSERT_TRUE(launcher->Create(IDD_LAUNCHER_DIALOG, nullptr));
         hwnd = launcher->m_hWnd;
-        KillTimer(hwnd, 1001);  // the watchdog is not ticked: it may end the loop
-        KillTimer(hwnd, 1002);
+        KillTimer(hwnd, kWatchdogTimerId);  // the watchdog is not ticked: it may end the loop
+        KillTimer(hwnd, kProgressTimerId);
         launcher->ShowServerName("S1");  // the web page button takes part
         pumpMessages();
     }
@@ -127,9 +127,9 @@ protected:
         SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN);
         if (!IsWindowVisible(hwnd)) return "tray show";
         launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL | HOTKEYF_ALT);
-        SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
+        SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0);
         if (IsWindowVisible(hwnd)) return "boss key hide";
-        SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
+        SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0);
         if (!IsWindowVisible(hwnd)) return "boss key show";
         return std::string();
     }
@@ -139,9 +139,9 @@ protected:
         SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
         ReleaseDC(hwnd, dc);
         RedrawWindow(hwnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        SendMessageA(hwnd, WM_TIMER, 1002, 0);  // start-up percentage
-        SendMessageA(hwnd, WM_TIMER, 1003, 0);  // new-message blink
-        SendMessageA(hwnd, WM_TIMER, 1003, 0);
+        SendMessageA(hwnd, WM_TIMER, kProgressTimerId, 0);  // start-up percentage
+        SendMessageA(hwnd, WM_TIMER, kBlinkTimerId, 0);  // new-message blink
+        SendMessageA(hwnd, WM_TIMER, kBlinkTimerId, 0);
         pumpMessages();
     }
 
