@@ -27,6 +27,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,6 +50,8 @@ public:
 
     std::function<void(TestLauncher&)> startup;
     std::vector<std::string> openedAddresses;
+    // The panels' templates, when not the usual ones.
+    std::optional<PanelTemplates> templates;
 
     using CLauncherDlg::ForgetSplashLayout;
     using CLauncherDlg::UseLauncherDirectory;
@@ -67,6 +70,9 @@ protected:
         if (startup) startup(*this);
     }
     void OpenAddress(const std::string& address) override { openedAddresses.push_back(address); }
+    PanelTemplates panelTemplates() const override {
+        return templates ? *templates : CLauncherDlg::panelTemplates();
+    }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == kRunLaunchAndClose) {
             StartLaunchAndClose();
@@ -1163,6 +1169,111 @@ TEST_F(LauncherWindow, AboutCommandShowsTheAboutBoxModally) {
     EXPECT_EQ(title, "关于 TarvoLaunch");
     EXPECT_TRUE(IsWindowEnabled(hwnd));
     EXPECT_TRUE(IsWindowVisible(hwnd));
+}
+
+// A panel whose template does not create is reported by the set-up; the
+// launcher runs on without it, and its caption button does nothing.
+TEST_F(LauncherWindow, APanelThatFailsToCreateIsReported) {
+    EXPECT_EQ(launcher->setupFailure(), "");
+    launcher->DestroyWindow();
+    pumpMessages();
+
+    constexpr UINT kNoSuchTemplate = 9999;
+    struct Case {
+        const char* panel;
+        int captionButton;
+        UINT PanelTemplates::*templateId;
+        tarvo::CDialog* (*pick)(const PanelSet&);
+    };
+    const Case cases[] = {
+        {"server list", kButtonServerListToggle, &PanelTemplates::serverList,
+         [](const PanelSet& p) -> tarvo::CDialog* { return p.serverList(); }},
+        {"settings", kButtonSettings, &PanelTemplates::settings,
+         [](const PanelSet& p) -> tarvo::CDialog* { return p.settings(); }},
+        {"exit", kButtonExit, &PanelTemplates::exit, [](const PanelSet& p) -> tarvo::CDialog* { return p.exit(); }},
+        {"web page", kButtonWebPage, &PanelTemplates::webPage,
+         [](const PanelSet& p) -> tarvo::CDialog* { return p.webPage(); }},
+    };
+    for (const Case& c : cases) {
+        TestLauncher broken;
+        PanelTemplates templates = defaultPanelTemplates();
+        templates.*c.templateId = kNoSuchTemplate;
+        broken.templates = templates;
+        ASSERT_TRUE(broken.Create(IDD_LAUNCHER_DIALOG, nullptr)) << c.panel;
+        EXPECT_NE(broken.setupFailure().find(c.panel), std::string::npos) << broken.setupFailure();
+        EXPECT_EQ(c.pick(broken.panels())->m_hWnd, nullptr) << c.panel;
+        int created = 0;
+        for (tarvo::CDialog* panel : broken.panels().all()) created += panel->m_hWnd != nullptr;
+        EXPECT_EQ(created, 3) << c.panel;
+        broken.RunCaptionAction(c.captionButton);
+        EXPECT_TRUE(IsWindowVisible(broken.m_hWnd)) << c.panel;
+        broken.DestroyWindow();
+        pumpMessages();
+    }
+}
+
+// The tray icon keeps apart whether it should be there and whether it is,
+// through a shell that is missing, loses the icon or is re-created.
+TEST(TrayIconOwner, WantedAndShownFollowTheShell) {
+    struct Shell {
+        bool there = false;
+        bool hasIcon = false;
+    } shell;
+    TrayIcon icon([&shell](DWORD message, NOTIFYICONDATAA*) -> BOOL {
+        if (!shell.there) return FALSE;
+        switch (message) {
+        case NIM_ADD:
+            if (shell.hasIcon) return FALSE;  // already there
+            shell.hasIcon = true;
+            return TRUE;
+        case NIM_DELETE: {
+            const bool had = shell.hasIcon;
+            shell.hasIcon = false;
+            return had;
+        }
+        case NIM_MODIFY:
+            return shell.hasIcon;
+        }
+        return FALSE;
+    });
+    icon.prepare(nullptr, kTrayIconId, WM_TRAYNOTIFY, nullptr, "QuarrionOL");
+
+    enum class Do { Add, Remove, NewTaskbar };
+    struct Step {
+        const char* what;
+        bool shellThere;
+        bool shellLosesIcon;  // a restarted shell starts empty
+        Do action;
+        bool wanted;
+        bool present;
+    };
+    const Step steps[] = {
+        {"added before the shell is there", false, false, Do::Add, true, false},
+        {"the shell arrives", true, false, Do::NewTaskbar, true, true},
+        {"a second announcement while it is there", true, false, Do::NewTaskbar, true, true},
+        {"the shell restarts", true, true, Do::NewTaskbar, true, true},
+        {"taken away", true, false, Do::Remove, false, false},
+        {"a restart after it was taken away", true, true, Do::NewTaskbar, false, false},
+        {"added again", true, false, Do::Add, true, true},
+    };
+    for (const Step& s : steps) {
+        shell.there = s.shellThere;
+        if (s.shellLosesIcon) shell.hasIcon = false;
+        switch (s.action) {
+        case Do::Add:
+            icon.add();
+            break;
+        case Do::Remove:
+            icon.remove();
+            break;
+        case Do::NewTaskbar:
+            icon.restoreOnNewTaskbar();
+            break;
+        }
+        EXPECT_EQ(icon.wanted(), s.wanted) << s.what;
+        EXPECT_EQ(icon.present(), s.present) << s.what;
+        EXPECT_EQ(shell.hasIcon, s.present) << s.what;
+    }
 }
 
 TEST_F(LauncherWindow, ShutDownEndsTheClientReleasesTheHotKeyAndRemovesTheTrayIcon) {
