@@ -1,5 +1,6 @@
 #include "app/launcher_dlg_win.h"
 
+#include "app/programs_win.h"
 #include "framework/skin_label_win.h"
 #include "panels/game_host_panel_win.h"
 #include "resource.h"
@@ -20,19 +21,6 @@ const char kGameTitle[] = "QuarrionOL";
 
 POINT pointFromLParam(LPARAM lParam) {
     return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-}
-
-// The process's current directory at its full length, however long; empty
-// when it cannot be read.
-std::string currentDirectory() {
-    std::vector<char> buffer(MAX_PATH + 1);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-        if (length == 0) return std::string();
-        if (length < buffer.size()) return std::string(buffer.data(), length);
-        buffer.resize(length + 1);  // too small: the length asked for includes the terminator
-    }
-    return std::string();
 }
 
 } // namespace

@@ -12,6 +12,17 @@ std::string modulePath() {
     }
 }
 
+std::string currentDirectory() {
+    std::vector<char> buffer(MAX_PATH + 1);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length == 0) return std::string();
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(length + 1);  // too small: the length asked for includes the terminator
+    }
+    return std::string();
+}
+
 std::string directoryOf(const std::string& path) {
     const std::string::size_type slash = path.rfind('\\');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);

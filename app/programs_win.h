@@ -11,6 +11,9 @@
 std::string modulePath();
 // The directory holding this program, without a trailing backslash.
 std::string moduleDirectory();
+// The process's current directory at its full length, however long; empty
+// when it cannot be read.
+std::string currentDirectory();
 // The directory part of a path, without the trailing backslash; empty when
 // the path has none.
 std::string directoryOf(const std::string& path);

@@ -2,6 +2,8 @@
 // buttons, the splash picture of the start-up phase, and control colours.
 #include "app/launcher_dlg_win.h"
 
+#include "app/programs_win.h"
+
 #include "panels/game_host_panel_win.h"
 #include "resource.h"
 #include "window/caption_layout.h"
@@ -37,18 +39,6 @@ void blitBitmap(HDC dc, HDC memory, HBITMAP bitmap, int x, int y) {
     const SIZE size = tarvo::bitmapSize(bitmap);
     tarvo::SelectGuard select(memory, bitmap);
     ::BitBlt(dc, x, y, size.cx, size.cy, memory, 0, 0, SRCCOPY);
-}
-
-std::string currentDirectory() {
-    char buffer[256] = {};
-    const DWORD length = ::GetCurrentDirectoryA(sizeof(buffer), buffer);
-    // A directory longer than the buffer is read again at its full length.
-    if (length >= sizeof(buffer)) {
-        std::vector<char> longer(length + 1);
-        const DWORD again = ::GetCurrentDirectoryA(static_cast<DWORD>(longer.size()), longer.data());
-        return again < longer.size() ? std::string(longer.data(), again) : std::string();
-    }
-    return std::string(buffer, length);
 }
 
 tarvo::UniqueHandle openForReading(const std::string& path) {
