@@ -533,7 +533,8 @@ int runDraws(const Options& options) {
     std::fflush(stdout);
 
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_launcherProc));
-    Shell_NotifyIconA(NIM_DELETE, &launcher->trayIcon().data());
+    NOTIFYICONDATAA trayIcon = launcher->trayIcon().data();
+    Shell_NotifyIconA(NIM_DELETE, &trayIcon);
     // The process ends here; the launcher's own shut-down is not measured.
     ExitProcess(ok ? 0 : 1);
 }
