@@ -1,20 +1,17 @@
 #include "app/launcher_dlg_win.h"
 
+#include "app/programs_win.h"
 #include "framework/skin_label_win.h"
-#include "panels/exit_panel_win.h"
 #include "panels/game_host_panel_win.h"
-#include "panels/settings_panel_win.h"
-#include "panels/web_page_panel_win.h"
 #include "resource.h"
-#include "service/server_list_panel_win.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
+#include "window/rect_win.h"
 
 #include <commctrl.h>
 #include <io.h>
 #include <windowsx.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,23 +23,12 @@ POINT pointFromLParam(LPARAM lParam) {
     return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
 }
 
-// The process's current directory at its full length, however long; empty
-// when it cannot be read.
-std::string currentDirectory() {
-    std::vector<char> buffer(MAX_PATH + 1);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-        if (length == 0) return std::string();
-        if (length < buffer.size()) return std::string(buffer.data(), length);
-        buffer.resize(length + 1);  // too small: the length asked for includes the terminator
-    }
-    return std::string();
-}
-
 } // namespace
 
-CLauncherDlg::CLauncherDlg() : CDialog(IDD_LAUNCHER_DIALOG, nullptr) {
-    windowIcon = ::LoadIconA(tarvo::AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_LAUNCHER));
+CLauncherDlg::CLauncherDlg()
+    : CDialog(IDD_LAUNCHER_DIALOG, nullptr),
+      trayIcon_([this](DWORD message, NOTIFYICONDATAA* data) { return ShellNotifyIcon(message, data); }) {
+    windowIcon_ = ::LoadIconA(tarvo::AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_LAUNCHER));
 }
 
 CLauncherDlg::~CLauncherDlg() = default;
@@ -132,38 +118,33 @@ BOOL CLauncherDlg::OnInitDialog() {
         }
     }
 
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon_));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon_));
 
-    initialised = true;
-    trayIconData.cbSize = NOTIFYICONDATAA_V1_SIZE;  // 88 bytes: the 64-character-tip layout
-    trayIconData.hWnd = m_hWnd;
-    trayIconData.uID = kTrayIconId;
-    trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    trayIconData.uCallbackMessage = WM_TRAYNOTIFY;
-    trayIconData.hIcon = ::LoadIconA(tarvo::AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_LAUNCHER));
-    std::strncpy(trayIconData.szTip, kGameTitle, sizeof(trayIconData.szTip) - 1);
-    addTrayIcon();
+    initialised_ = true;
+    trayIcon_.prepare(m_hWnd, kTrayIconId, WM_TRAYNOTIFY,
+                      ::LoadIconA(tarvo::AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_LAUNCHER)), kGameTitle);
+    trayIcon_.add();
 
     // Geometry: the work area as the taskbar leaves it.
     std::optional<Rect> taskbar;
     if (HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr)) {
         RECT r{};
         ::GetWindowRect(tray, &r);
-        taskbar = Rect{r.left, r.top, r.right, r.bottom};
+        taskbar = toRect(r);
     }
     const Size screen{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     const Size full = ::maximisedSize(screen, taskbarAllowance(taskbar, screen));
-    maximisedSize = SIZE{full.cx, full.cy};
-    restoredSize = SIZE{kRestoredSize.cx, kRestoredSize.cy};
-    minimumSize = SIZE{kMinimumSize.cx, kMinimumSize.cy};
-    MoveWindow(0, 0, maximisedSize.cx, maximisedSize.cy, TRUE);
+    maximisedSize_ = SIZE{full.cx, full.cy};
+    MoveWindow(0, 0, maximisedSize_.cx, maximisedSize_.cy, TRUE);
 
-    frameBitmaps[0] = tarvo::loadBitmapResource(IDB_LOGO);
-    frameBitmaps[1] = tarvo::loadBitmapResource(IDB_BAND);
+    frameBitmaps_[0] = tarvo::loadBitmapResource(IDB_LOGO);
+    frameBitmaps_[1] = tarvo::loadBitmapResource(IDB_BAND);
 
     createCaptionButtons();
-    createPanels();
+    // A panel that cannot be created leaves the launcher without it; the
+    // reason is kept for whoever asks (setupFailure).
+    if (!panels_.create(this, panelTemplates())) setupFailure_ = panels_.failure();
     createGameHostPanel();
 
     // The labels start hidden. They are hidden before the start-up sequence
@@ -179,69 +160,45 @@ BOOL CLauncherDlg::OnInitDialog() {
     SetTimer(kWatchdogTimerId, kWatchdogPeriodMs);
     SetTimer(kProgressTimerId, kProgressPeriodMs);
 
-    labelFont.reset(::CreateFontA(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
+    labelFont_.reset(::CreateFontA(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "宋体"));
-    ::SendMessageA(GetDlgItem(IDC_PROGRESS_TEXT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont.get()), TRUE);
-    ::SendMessageA(GetDlgItem(IDC_PROGRESS_PERCENT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont.get()), TRUE);
+    ::SendMessageA(GetDlgItem(IDC_PROGRESS_TEXT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
+    ::SendMessageA(GetDlgItem(IDC_PROGRESS_PERCENT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
 
     // The patcher library in the current directory (not the launcher's)
     // means the game is ready at once and the progress display never runs.
     // A directory that cannot be read is no reason to look at the drive's root.
     const std::string directory = currentDirectory();
-    if (!directory.empty() && _access((directory + "\\Brisken-AutoPatch.dll").c_str(), 0) == 0) clientReady = true;
+    if (!directory.empty() && _access((directory + "\\Brisken-AutoPatch.dll").c_str(), 0) == 0) progress_.markReady();
 
-    watchdog.lastTick = ::GetTickCount();
+    watchdog_.lastTick = ::GetTickCount();
 
-    captionButtons[kButtonWebPage]->SetVisible(false);
+    captionButtons_[kButtonWebPage]->SetVisible(false);
     return TRUE;
 }
 
 void CLauncherDlg::createCaptionButtons() {
     for (int index = kButtonMainSite; index <= kButtonLogoMark; ++index) {
-        captionButtons.push_back(std::make_unique<CSkinButton>(this, index));
+        captionButtons_.push_back(std::make_unique<CSkinButton>(this, index));
     }
     // Button 12 (server-list toggle) is built but takes part in no click.
-    serverListButton = std::make_unique<CSkinButton>(this, kButtonServerListToggle);
-}
-
-void CLauncherDlg::createPanels() {
-    serverListPanel = std::make_unique<CMyDlg>(this, IDB_SERVER_LIST_PANEL);
-    serverListPanel->Create(IDD_SERVER_LIST, this);
-    settingsPanel = std::make_unique<CMyCfgDlg>(this, IDB_DIALOG_PANEL);
-    settingsPanel->Create(IDD_SETTINGS, this);
-    exitPanel = std::make_unique<CExitDlg>(this, IDB_DIALOG_PANEL);
-    exitPanel->Create(IDD_EXIT, this);
-    webPagePanel = std::make_unique<CIeDlg>(this);
-    webPagePanel->Create(IDD_WEB_PAGE, this);
-    panels = {serverListPanel.get(), settingsPanel.get(), exitPanel.get(), webPagePanel.get()};
+    serverListButton_ = std::make_unique<CSkinButton>(this, kButtonServerListToggle);
 }
 
 void CLauncherDlg::createGameHostPanel() {
     const RECT window = GetWindowRect();
-    gameHostPanel = std::make_unique<CGameDlg>(nullptr);
-    gameHostPanel->Create(IDD_GAME_DIALOG, this);
-    gameHostPanel->MoveWindow(window.left, window.top + kTitleStripHeight, window.right - window.left,
+    gameHostPanel_ = std::make_unique<CGameDlg>(nullptr);
+    if (!gameHostPanel_->Create(IDD_GAME_DIALOG, this)) {
+        if (setupFailure_.empty()) setupFailure_ = "the game host panel could not be created";
+        return;
+    }
+    gameHostPanel_->MoveWindow(window.left, window.top + kTitleStripHeight, window.right - window.left,
                               window.bottom - window.top - kTitleStripHeight, TRUE);
 }
 
-BOOL CLauncherDlg::ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) {
-    return ::Shell_NotifyIconA(message, data);
-}
-
-void CLauncherDlg::addTrayIcon() {
-    trayIconWanted = true;
-    if (ShellNotifyIcon(NIM_ADD, &trayIconData)) trayIconPresent = true;
-}
-
-void CLauncherDlg::deleteTrayIcon() {
-    ShellNotifyIcon(NIM_DELETE, &trayIconData);
-    trayIconWanted = false;
-    trayIconPresent = false;
-}
-
 RequestValues CLauncherDlg::requestValues() const {
-    return RequestValues{serviceSettings.apiBaseUrl, serviceSettings.apiPlatform, serviceSettings.apiGameKey,
-                         serviceSettings.apiSignKey, launchParameters.serverNumber};
+    return RequestValues{serviceSettings_.apiBaseUrl, serviceSettings_.apiPlatform, serviceSettings_.apiGameKey,
+                         serviceSettings_.apiSignKey, launchParameters_.serverNumber};
 }
 
 std::string CLauncherDlg::MakeRequestSign(int type) const {

@@ -7,6 +7,11 @@
 //   window/launcher_nc_win.cpp     caption actions, sizing and moving
 //   window/launcher_timers_win.cpp timers and the client's messages
 //   window/launcher_tray_win.cpp   tray icon, boss key, About, shut-down
+// Its state sits in small owners that keep their own rules:
+//   window/tray_icon_win.h         the tray icon (wanted, shown)
+//   window/boss_key_binding_win.h  the boss key and its registration
+//   window/startup_progress.h      the start-up percentage and readiness
+//   window/panel_set_win.h         the four panels
 #pragma once
 
 #include "app/launch_parameters.h"
@@ -16,7 +21,11 @@
 #include "framework/wnd_win.h"
 #include "service/request_sign.h"
 #include "window/boss_key.h"
+#include "window/boss_key_binding_win.h"
 #include "window/launcher_timers.h"
+#include "window/panel_set_win.h"
+#include "window/startup_progress.h"
+#include "window/tray_icon_win.h"
 
 #include <ocidl.h>
 #include <shellapi.h>
@@ -27,10 +36,6 @@
 #include <vector>
 
 class CSkinButton;
-class CMyDlg;
-class CMyCfgDlg;
-class CExitDlg;
-class CIeDlg;
 class CGameDlg;
 
 // Messages from the web-entry client and the tray.
@@ -57,56 +62,29 @@ public:
     void StartLaunchAndClose();
     void ShowServerName(const std::string& text);
     void StartMessageBlink();
+    // The player has seen the news: the label stops blinking.
+    void StopMessageBlink();
     void HideAllWindows();
     int PressedButtonAt(POINT screenPoint);
     void RunCaptionAction(int index);
 
     BOOL DestroyWindow() override;
 
-    // --- State (read by the panels and by tests) ---
-    HICON windowIcon = nullptr;
-    tarvo::Bitmap frameBitmaps[2];  // 132 (logo, 224 x 50) and 133 (band tile, 51 x 50)
-    std::vector<std::unique_ptr<CSkinButton>> captionButtons;  // indices 0 to 8, in order
-    std::unique_ptr<CSkinButton> serverListButton;             // index 12: constructed, not in the list
-    std::vector<tarvo::CDialog*> panels;  // server list, settings, exit, web page
-    bool initialised = false;
-
-    std::unique_ptr<CMyDlg> serverListPanel;
-    std::unique_ptr<CMyCfgDlg> settingsPanel;
-    std::unique_ptr<CIeDlg> webPagePanel;
-    std::unique_ptr<CExitDlg> exitPanel;
-
-    bool isMaximised = true;
-    SIZE maximisedSize{0, 0};
-    SIZE restoredSize{1024, 738};
-    SIZE minimumSize{1024, 738};
-    NOTIFYICONDATAA trayIconData{};
-
-    bool bossKeyEnabled = false;
-    WORD bossKeyVirtualKey = 0;
-    WORD bossKeyModifiers = 0;
-
-    WatchdogState watchdog;       // its lastTick is the start tick
-    HWND gameClientWindow = nullptr;
-    tarvo::UniqueHandle webEntryProcess;
-    std::unique_ptr<CGameDlg> gameHostPanel;
-
-    ProgressState progress;
-    int layoutWidth = 0;
-    int layoutHeight = 0;
-    bool clientReady = false;
-
-    LaunchParameters launchParameters;  // platformTag, serverNumber, entryArg1..3
-    bool messageTimerStarted = false;
-    ServiceSettings serviceSettings;
-    std::string launcherDirectory;
-
-    tarvo::Font labelFont;
-
-    // The splash picture: read from bg.jpg the first time that file is
-    // found, then kept for the run; empty when it was no JPEG image.
-    tarvo::ComPtr<IPicture> splashPicture;
-    bool splashPictureRead = false;
+    // --- What the panels and tests may read ---
+    const std::vector<std::unique_ptr<CSkinButton>>& captionButtons() const { return captionButtons_; }
+    const PanelSet& panels() const { return panels_; }
+    CGameDlg* gameHostPanel() const { return gameHostPanel_.get(); }
+    const TrayIcon& trayIcon() const { return trayIcon_; }
+    const BossKeyBinding& bossKey() const { return bossKey_; }
+    const StartupProgress& startupProgress() const { return progress_; }
+    bool clientReady() const { return progress_.ready(); }
+    bool isMaximised() const { return isMaximised_; }
+    HWND gameClientWindow() const { return gameClientWindow_; }
+    bool messageTimerStarted() const { return messageBlink_.started; }
+    const ServiceSettings& serviceSettings() const { return serviceSettings_; }
+    // Why the set-up is incomplete (a panel that could not be created);
+    // empty when everything was created.
+    const std::string& setupFailure() const { return setupFailure_; }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -122,6 +100,25 @@ protected:
     // Adds, modifies or deletes the tray icon (Shell_NotifyIconA). Virtual so
     // that tests can stand in for a shell that is not there yet.
     virtual BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data);
+    // The templates the panels are created from. Virtual so that tests can
+    // see a panel that fails to create.
+    virtual PanelTemplates panelTemplates() const { return defaultPanelTemplates(); }
+
+    // What the start-up sequence settles: the launcher's directory, the
+    // service settings read from the settings file, and the game client it
+    // started (ended at shut-down unless the launcher leaves through the exit
+    // panel).
+    void UseLauncherDirectory(const std::string& directory) { launcherDirectory_ = directory; }
+    void UseServiceSettings(const ServiceSettings& settings) { serviceSettings_ = settings; }
+    void WatchWebEntryProcess(HANDLE process) { webEntryProcess_.reset(process); }
+    // Forgets the measured layout: the next drawing of the splash picture or
+    // progress tick measures the window again.
+    void ForgetSplashLayout() { progress_.forgetLayout(); }
+
+private:
+    // How the launcher's windows are to be seen after ShowLauncherWindows.
+    enum class View { Shown, Hidden, Minimised };
+    enum class TrayChange { Keep, Add, Remove };
 
     // Message handlers.
     LRESULT OnCreate();
@@ -152,28 +149,49 @@ protected:
     void PlaceGameHostPanel();
     void PlaceMessageLabel();
 
-private:
     void createCaptionButtons();
-    void createPanels();
     void createGameHostPanel();
-    void addTrayIcon();
-    void deleteTrayIcon();
 
-    // Hides every visible panel of `panels`.
+    // Shows or hides the launcher window and the game host panel together.
+    // Hiding or minimising first hides every visible panel (panels are never
+    // shown again this way); the tray icon is kept, added or removed.
+    void ShowLauncherWindows(View view, TrayChange tray);
+    // Hides every visible panel; the boss key comes back when the settings
+    // panel, which lets go of it, was one of them.
     void HideVisiblePanels();
-    // The server-list and settings panels follow the window when visible.
-    void PlacePanelsNearOwner();
     // The About item of the system menu: the About dialog, modally.
     void ShowAboutBox();
 
-    // Registers the boss key again if it is enabled (after the settings
-    // panel, which lets go of it, was hidden other than by its own buttons).
-    void RestoreBossKey();
+    HICON windowIcon_ = nullptr;
+    tarvo::Bitmap frameBitmaps_[2];  // 132 (logo, 224 x 50) and 133 (band tile, 51 x 50)
+    std::vector<std::unique_ptr<CSkinButton>> captionButtons_;  // indices 0 to 8, in order
+    std::unique_ptr<CSkinButton> serverListButton_;             // index 12: constructed, not in the list
+    PanelSet panels_;
+    std::unique_ptr<CGameDlg> gameHostPanel_;
+    bool initialised_ = false;
+    std::string setupFailure_;
 
-    // The tray icon should be there: from the set-up on, until the boss key,
-    // Esc or the shut-down takes it away. A taskbar that appears later (the
-    // launcher started before the shell) gets it then.
-    bool trayIconWanted = false;
-    // The tray icon is there: added successfully and not deleted since.
-    bool trayIconPresent = false;
+    bool isMaximised_ = true;
+    SIZE maximisedSize_{0, 0};
+
+    TrayIcon trayIcon_;
+    BossKeyBinding bossKey_;
+
+    WatchdogState watchdog_;  // its lastTick is the start tick
+    HWND gameClientWindow_ = nullptr;
+    tarvo::UniqueHandle webEntryProcess_;
+
+    StartupProgress progress_;
+    MessageBlink messageBlink_;
+
+    LaunchParameters launchParameters_;  // platformTag, serverNumber, entryArg1..3
+    ServiceSettings serviceSettings_;
+    std::string launcherDirectory_;
+
+    tarvo::Font labelFont_;
+
+    // The splash picture: read from bg.jpg the first time that file is
+    // found, then kept for the run; empty when it was no JPEG image.
+    tarvo::ComPtr<IPicture> splashPicture_;
+    bool splashPictureRead_ = false;
 };

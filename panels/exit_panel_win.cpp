@@ -10,23 +10,14 @@
 
 tarvo::CriticalSection CExitDlg::paintLock_;
 
-CExitDlg::CExitDlg(CLauncherDlg* owner, int backgroundId)
-    : owner_(owner), background_(tarvo::loadBitmapResource(backgroundId)) {
-    const SIZE size = tarvo::bitmapSize(background_.get());
-    backgroundWidth_ = size.cx;
-    backgroundHeight_ = size.cy;
-}
-
 CExitDlg::~CExitDlg() = default;
 
 BOOL CExitDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CSimpleWnd::OnInitDialog();
     text_.Bind(GetDlgItem(IDC_EXIT_TEXT));
 
-    buttons_.push_back(std::make_unique<CSkinButton>(this, kButtonExitCancel));
-    cancelButton_ = buttons_.back().get();
-    buttons_.push_back(std::make_unique<CSkinButton>(this, kButtonExitConfirm));
-    confirmButton_ = buttons_.back().get();
+    addButton(kButtonExitCancel);
+    addButton(kButtonExitConfirm);
 
     textFont_.reset(::CreateFontA(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, 0, 0, 0, 0, FF_SWISS | DEFAULT_PITCH,
                                   "黑体"));
@@ -39,24 +30,16 @@ LRESULT CExitDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         Default();  // the default colours are worked out, and their brush discarded
         return reinterpret_cast<LRESULT>(skin::skinColours(reinterpret_cast<HDC>(wParam)));
     }
-    switch (message) {
-    case WM_ERASEBKGND:
-        skin::copyBackground(m_hWnd, background_.get(), backgroundWidth_, backgroundHeight_, paintLock_);
-        for (const auto& button : buttons_) button->Draw(true);
-        return TRUE;
-    case WM_LBUTTONDOWN:
-        return OnLButtonDown(lParam);
-    }
-    // Hit-test and button-up: default processing only, so the buttons never
-    // show their hover look.
-    return CDialog::WindowProc(message, wParam, lParam);
+    return CSimpleWnd::WindowProc(message, wParam, lParam);
 }
 
-LRESULT CExitDlg::OnLButtonDown(LPARAM lParam) {
-    const int pressed = skin::pressButtons(buttons_, skin::panelScreenPoint(m_hWnd, lParam));
-    if (pressed == kButtonExitConfirm) confirmExit();
-    if (pressed == kButtonExitCancel) ShowWindow(SW_HIDE);
-    return Default();
+void CExitDlg::PaintBackground() {
+    copyBackground(paintLock_);
+}
+
+void CExitDlg::OnButtonPressed(int index) {
+    if (index == kButtonExitConfirm) confirmExit();
+    if (index == kButtonExitCancel) ShowWindow(SW_HIDE);
 }
 
 void CExitDlg::confirmExit() {

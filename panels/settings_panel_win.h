@@ -1,5 +1,5 @@
-// The settings panel: the boss key's hot-key field (control 1011) and enable
-// box (check box 1009) over background bitmap 175, with a close cross (13)
+// The settings panel: the boss key's hot-key field (IDC_BOSS_HOTKEY) and enable
+// box (IDC_BOSS_ENABLE) over background bitmap 175, with a close cross (13)
 // and a confirm button (14). Both buttons hide the panel and hand the choice
 // to the launcher window (SetBossKey); nothing is saved.
 #pragma once
@@ -29,7 +29,7 @@ public:
     CSkinButton* confirmButton() const { return confirmButton_; }
 
     // The hot-key field as the player sees it on the dark skin: a frame in
-    // the skin colour around control 1011, a dark ground and the chosen key
+    // the skin colour around IDC_BOSS_HOTKEY, a dark ground and the chosen key
     // ("Ctrl + Alt + K", or "无" for none) in the skin colour. Drawn through
     // the panel's own device context after its background, and again
     // whenever the field itself repaints.

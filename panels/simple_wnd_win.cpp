@@ -3,6 +3,7 @@
 #include "app/launcher_dlg_win.h"
 #include "panels/skinned_panel_win.h"
 #include "window/skin_button_win.h"
+#include "window/rect_win.h"
 
 #include <windowsx.h>
 
@@ -22,6 +23,7 @@ LRESULT CSimpleWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         for (const auto& button : buttons_) button->Draw(true);
         return TRUE;
     case WM_NCHITTEST: {
+        if (!ShowsHover()) break;
         const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         for (const auto& button : buttons_) button->HitTest(point);
         return Default();
@@ -32,6 +34,7 @@ LRESULT CSimpleWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return Default();
     }
     case WM_LBUTTONUP: {
+        if (!ShowsHover()) break;
         const POINT point = skin::panelScreenPoint(m_hWnd, lParam);
         for (const auto& button : buttons_) button->Release(point);
         return Default();
@@ -56,6 +59,6 @@ CSkinButton* CSimpleWnd::addButton(int index) {
 bool CSimpleWnd::ownerWindowRect(Rect& rect) const {
     if (!owner_ || !owner_->m_hWnd) return false;
     const RECT window = owner_->GetWindowRect();
-    rect = Rect{window.left, window.top, window.right, window.bottom};
+    rect = toRect(window);
     return true;
 }

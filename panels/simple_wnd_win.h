@@ -1,14 +1,15 @@
-// Base of the skinned panels that place themselves beside the launcher
-// window (server list, settings): a captionless popup dialog, created hidden
-// from its own template with the launcher window as parent, painted with a
-// background bitmap and carrying windowless image buttons.
+// Base of the skinned panels of the launcher window (server list, settings,
+// exit): a captionless popup dialog, created hidden from its own template
+// with the launcher window as parent, painted with a background bitmap and
+// carrying windowless image buttons.
 //
 // Messages handled here: background erase (PaintBackground, then every
 // button drawn), hit-test (hover on every button, then the default answer),
 // left button down (the first button that accepts the press gives its index
 // to OnButtonPressed, then default processing) and left button up (release
-// on every button, then default processing). Control colours and non-client
-// painting are up to each panel.
+// on every button, then default processing). A panel whose buttons show no
+// hover look (ShowsHover false) leaves hit-test and button-up to default
+// processing. Control colours and non-client painting are up to each panel.
 #pragma once
 
 #include "framework/handles_win.h"
@@ -44,6 +45,9 @@ protected:
     // The action of the button with this index; runs before the press goes
     // on to default processing. Not called when no button was pressed.
     virtual void OnButtonPressed(int index) = 0;
+    // Whether the buttons follow the pointer (hover look, release on
+    // button-up); true unless a panel says otherwise.
+    virtual bool ShowsHover() const { return true; }
 
     // Background erase steps 1 to 4: the bitmap copy under `paintLock`.
     void copyBackground(tarvo::CriticalSection& paintLock);

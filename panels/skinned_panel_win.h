@@ -1,7 +1,7 @@
 // What the skinned panels share: the background copy, the press walk over
 // their buttons and the skin colours of their controls. Used by the
-// CSimpleWnd panels (server list, settings) and by the exit and web page
-// panels, which derive from the dialog class directly.
+// CSimpleWnd panels (server list, settings, exit) and by the web page panel,
+// which derives from the dialog class directly.
 #pragma once
 
 #include "framework/handles_win.h"

@@ -1,11 +1,12 @@
 // The server-list panel: shows the player's server, as the information
-// service reports it, in a drop-down combo box (control 1008) over
+// service reports it, in a drop-down combo box (IDC_SERVER_LIST) over
 // background bitmap 174, with one image button (10) that hides the panel.
 // Nothing reads the combo box back: the panel only displays.
 #pragma once
 
 #include "framework/wnd_win.h"
 #include "panels/simple_wnd_win.h"
+#include "resource.h"
 
 #include <string>
 #include <vector>
@@ -29,8 +30,8 @@ public:
     // on the UI thread (through the task queue); it only sends messages to
     // the combo box, so it is safe from any thread.
     int FillServerList(std::vector<std::string> names);
-    // The combo box (control 1008), for the account-information worker.
-    HWND serverListHandle() const { return GetDlgItem(1008); }
+    // The combo box (IDC_SERVER_LIST), for the account-information worker.
+    HWND serverListHandle() const { return GetDlgItem(IDC_SERVER_LIST); }
 
     const tarvo::CComboBox& serverList() const { return serverList_; }
     CSkinButton* closeButton() const { return closeButton_; }

@@ -458,7 +458,7 @@ void printMoves(const char* name, const MoveResult& r) {
 }
 
 bool insideAnyButton(const CLauncherDlg& launcher, POINT p, int margin) {
-    for (const auto& button : launcher.captionButtons) {
+    for (const auto& button : launcher.captionButtons()) {
         if (!button->IsVisible()) continue;
         const Rect box = button->HitBox();
         if (p.x >= box.left - margin && p.x <= box.right + margin && p.y >= box.top - margin &&
@@ -503,7 +503,7 @@ int runDraws(const Options& options) {
 
     // Within one visible button, away from its edges; and in and out of it.
     std::vector<POINT> within, across;
-    for (const auto& button : launcher->captionButtons) {
+    for (const auto& button : launcher->captionButtons()) {
         if (!button->IsVisible()) continue;
         const Rect box = button->HitBox();
         if (box.right - box.left < 10 || box.bottom - box.top < 10) continue;
@@ -544,7 +544,8 @@ int runDraws(const Options& options) {
     std::fflush(stdout);
 
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_launcherProc));
-    Shell_NotifyIconA(NIM_DELETE, &launcher->trayIconData);
+    NOTIFYICONDATAA trayIcon = launcher->trayIcon().data();
+    Shell_NotifyIconA(NIM_DELETE, &trayIcon);
     // The process ends here; the launcher's own shut-down is not measured.
     ExitProcess(ok ? 0 : 1);
 }

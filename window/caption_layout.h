@@ -161,7 +161,7 @@ bool applySizingCorrection(Rect& proposed, int screenWidth);
 // client area).
 Rect gameHostRectFromClient(const Rect& client);
 
-// The new-message label 1020: (client right - 470, client top + 25), 100 x 20.
+// The new-message label (IDC_MESSAGE_LABEL): (client right - 470, client top + 25), 100 x 20.
 Rect messageLabelRect(const Rect& client);
 
 // The web page panel when shown: (window right - 500, window top + 50),

@@ -13,25 +13,14 @@
 #include "service/server_list_panel_win.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
+#include "window/rect_win.h"
 
 #include <shellapi.h>
 
 namespace {
 
-Rect toRect(const RECT& r) {
-    return Rect{r.left, r.top, r.right, r.bottom};
-}
-
-Point toPoint(POINT p) {
-    return Point{p.x, p.y};
-}
-
 void moveTo(const tarvo::CWnd& window, const Rect& r) {
     window.MoveWindow(r.left, r.top, r.width(), r.height(), TRUE);
-}
-
-bool isVisible(const tarvo::CWnd* window) {
-    return window && window->IsWindowVisible();
 }
 
 // Whether the primary button is held down right now and its release has not
@@ -53,7 +42,7 @@ bool leftButtonStillDown() {
 
 LRESULT CLauncherDlg::OnNcHitTest(POINT point) {
     Default();
-    for (const auto& button : captionButtons) button->HitTest(point);
+    for (const auto& button : captionButtons_) button->HitTest(point);
     return static_cast<LRESULT>(captionHitCode(toRect(GetWindowRect()), toPoint(point)));
 }
 
@@ -66,7 +55,7 @@ BOOL CLauncherDlg::OnSetCursor(HWND window, UINT hitCode, UINT) {
 // ---- Presses, releases and double clicks in the caption ---------------------
 
 int CLauncherDlg::PressedButtonAt(POINT screenPoint) {
-    for (const auto& button : captionButtons) {
+    for (const auto& button : captionButtons_) {
         if (button->Press(screenPoint, false)) return button->Index();
     }
     return -1;
@@ -106,25 +95,25 @@ void CLauncherDlg::OnNcLButtonDown(UINT hitCode, POINT point) {
         // button returns to its plain look here, as after a move loop; the
         // release itself may land elsewhere when the action has moved the
         // window.
-        for (const auto& button : captionButtons) button->Release(point);
+        for (const auto& button : captionButtons_) button->Release(point);
         break;
     }
 }
 
 void CLauncherDlg::OnNcLButtonUp(UINT, POINT point) {
-    for (const auto& button : captionButtons) button->Release(point);
+    for (const auto& button : captionButtons_) button->Release(point);
     SendMessage(WM_SYSCOMMAND, static_cast<WPARAM>(kSysCommandMouseMenu),
                 static_cast<LPARAM>(packPoint(toPoint(point))));
     Default();
 }
 
 void CLauncherDlg::OnNcLButtonDblClk(UINT, POINT point) {
-    for (const auto& button : captionButtons) {
+    for (const auto& button : captionButtons_) {
         if (button->HitTest(point)) return;  // a double click on a button is just its first click
     }
     if (inCaptionStrip(toRect(GetWindowRect()), toPoint(point))) {
-        moveTo(*this, sizeToggleTarget(isMaximised, Size{maximisedSize.cx, maximisedSize.cy}));
-        isMaximised = !isMaximised;
+        moveTo(*this, sizeToggleTarget(isMaximised_, Size{maximisedSize_.cx, maximisedSize_.cy}));
+        isMaximised_ = !isMaximised_;
     }
     Default();
 }
@@ -142,55 +131,38 @@ void CLauncherDlg::OnSysCommand(UINT command, LPARAM lParam) {
 
 // ---- Caption actions --------------------------------------------------------
 
-void CLauncherDlg::HideVisiblePanels() {
-    // The settings panel lets go of the boss key while it is open and takes
-    // it back only through its own buttons; hidden any other way, the key
-    // would be lost without the player knowing.
-    const bool settingsWereOpen = isVisible(settingsPanel.get());
-    for (tarvo::CDialog* panel : panels) {
-        if (isVisible(panel)) panel->ShowWindow(SW_HIDE);
-    }
-    if (settingsWereOpen) RestoreBossKey();
-}
-
-void CLauncherDlg::HideAllWindows() {
-    ShowWindow(SW_HIDE);
-    HideVisiblePanels();
-    if (webPagePanel && webPagePanel->m_hWnd) webPagePanel->ShowWindow(SW_HIDE);
-    if (gameHostPanel && gameHostPanel->m_hWnd) gameHostPanel->ShowWindow(SW_HIDE);
-}
-
 void CLauncherDlg::OpenAddress(const std::string& address) {
     ::ShellExecuteA(nullptr, "open", "explorer.exe", address.c_str(), nullptr, SW_SHOW);
 }
 
 void CLauncherDlg::RunCaptionAction(int index) {
+    CMyCfgDlg* const settings = panels_.settings();
+    CIeDlg* const webPage = panels_.webPage();
+    CExitDlg* const exitPanel = panels_.exit();
+    CMyDlg* const serverList = panels_.serverList();
     switch (index) {
     // Only web addresses go to the file explorer: a local path would be run,
     // and text beginning with "/" or "-" would be read as a switch. An empty
     // address would open a folder window.
     case kButtonMainSite:
-        if (isWebAddress(serviceSettings.mainSiteUrl)) OpenAddress(serviceSettings.mainSiteUrl);
+        if (isWebAddress(serviceSettings_.mainSiteUrl)) OpenAddress(serviceSettings_.mainSiteUrl);
         break;
     case kButtonForum:
-        if (isWebAddress(serviceSettings.forumUrl)) OpenAddress(serviceSettings.forumUrl);
+        if (isWebAddress(serviceSettings_.forumUrl)) OpenAddress(serviceSettings_.forumUrl);
         break;
     case kButtonSettings:
-        if (settingsPanel && settingsPanel->m_hWnd && !settingsPanel->IsWindowVisible()) {
-            settingsPanel->ShowWindow(SW_SHOW);
-        }
+        if (settings && settings->m_hWnd && !settings->IsWindowVisible()) settings->ShowWindow(SW_SHOW);
         // The panel registers the boss key again when it is closed.
-        ::UnregisterHotKey(m_hWnd, kBossHotKeyId);
+        bossKey_.release(m_hWnd);
         break;
     case kButtonWebPage:
-        if (!webPagePanel || !webPagePanel->m_hWnd) break;
-        if (webPagePanel->IsWindowVisible()) {
-            webPagePanel->ShowWindow(SW_HIDE);
+        if (!webPage || !webPage->m_hWnd) break;
+        if (webPage->IsWindowVisible()) {
+            webPage->ShowWindow(SW_HIDE);
         } else {
-            webPagePanel->ShowWindow(SW_SHOW);
-            moveTo(*webPagePanel, webPagePanelRect(toRect(GetWindowRect())));
-            messageTimerStarted = false;
-            KillTimer(kBlinkTimerId);
+            webPage->ShowWindow(SW_SHOW);
+            moveTo(*webPage, webPagePanelRect(toRect(GetWindowRect())));
+            StopMessageBlink();
         }
         break;
     case kButtonToTray:
@@ -198,25 +170,20 @@ void CLauncherDlg::RunCaptionAction(int index) {
         // icon: put it back if it was removed (Esc removes it). When no icon
         // can be shown (no taskbar yet), the launcher is minimised instead,
         // so that the player can still reach it.
-        if (!trayIconPresent) addTrayIcon();
-        if (!trayIconPresent) {
+        if (!trayIcon_.present()) trayIcon_.add();
+        if (!trayIcon_.present()) {
             RunCaptionAction(kButtonMinimise);
             break;
         }
-        if (isVisible(webPagePanel.get())) webPagePanel->ShowWindow(SW_HIDE);
-        HideVisiblePanels();
-        HideAllWindows();
+        ShowLauncherWindows(View::Hidden, TrayChange::Keep);
         break;
     case kButtonMinimise:
-        if (isVisible(webPagePanel.get())) webPagePanel->ShowWindow(SW_HIDE);
-        HideVisiblePanels();
-        ShowWindow(SW_MINIMIZE);
-        if (isVisible(gameHostPanel.get())) gameHostPanel->ShowWindow(SW_HIDE);
+        ShowLauncherWindows(View::Minimised, TrayChange::Keep);
         break;
     case kButtonSizeToggle:
-        moveTo(*this, sizeToggleTarget(isMaximised, Size{maximisedSize.cx, maximisedSize.cy}));
-        if (isMaximised) ShowWindow(SW_SHOWNORMAL);
-        isMaximised = !isMaximised;
+        moveTo(*this, sizeToggleTarget(isMaximised_, Size{maximisedSize_.cx, maximisedSize_.cy}));
+        if (isMaximised_) ShowWindow(SW_SHOWNORMAL);
+        isMaximised_ = !isMaximised_;
         break;
     case kButtonExit:
         if (exitPanel && exitPanel->m_hWnd && !exitPanel->IsWindowVisible()) {
@@ -225,8 +192,8 @@ void CLauncherDlg::RunCaptionAction(int index) {
         }
         break;
     case kButtonServerListToggle:
-        if (!serverListPanel || !serverListPanel->m_hWnd) break;
-        serverListPanel->ShowWindow(serverListPanel->IsWindowVisible() ? SW_HIDE : SW_SHOW);
+        if (!serverList || !serverList->m_hWnd) break;
+        serverList->ShowWindow(serverList->IsWindowVisible() ? SW_HIDE : SW_SHOW);
         break;
     default:  // -1 (no button), 8 (image only) and the rows no caption uses
         break;
@@ -236,18 +203,13 @@ void CLauncherDlg::RunCaptionAction(int index) {
 // ---- Sizing and moving ------------------------------------------------------
 
 void CLauncherDlg::PlaceGameHostPanel() {
-    if (!gameHostPanel || !gameHostPanel->m_hWnd) return;
-    moveTo(*gameHostPanel, gameHostRectFromClient(toRect(GetClientRect())));
-}
-
-void CLauncherDlg::PlacePanelsNearOwner() {
-    if (isVisible(serverListPanel.get())) serverListPanel->PlaceNearOwner();
-    if (isVisible(settingsPanel.get())) settingsPanel->PlaceNearOwner();
+    if (!gameHostPanel_ || !gameHostPanel_->m_hWnd) return;
+    moveTo(*gameHostPanel_, gameHostRectFromClient(toRect(GetClientRect())));
 }
 
 void CLauncherDlg::OnSize(UINT, int, int) {
     Default();
-    if (!initialised) return;
+    if (!initialised_) return;
     PlaceGameHostPanel();
     Invalidate(TRUE);
 }
@@ -255,22 +217,22 @@ void CLauncherDlg::OnSize(UINT, int, int) {
 void CLauncherDlg::OnMoving(UINT, RECT*) {
     Default();
     PlaceGameHostPanel();
-    PlacePanelsNearOwner();
+    panels_.placeNearOwner();
     PlaceMessageLabel();
 }
 
 void CLauncherDlg::OnMove(int, int) {
     Default();
-    PlacePanelsNearOwner();
+    panels_.placeNearOwner();
     PlaceGameHostPanel();
 }
 
 void CLauncherDlg::OnSizing(UINT, RECT* rect) {
     Default();
     if (!rect) return;
-    const int screenWidth = maximisedSize.cx > 0 ? maximisedSize.cx : ::GetSystemMetrics(SM_CXSCREEN);
+    const int screenWidth = maximisedSize_.cx > 0 ? maximisedSize_.cx : ::GetSystemMetrics(SM_CXSCREEN);
     Rect proposed = toRect(*rect);
     if (applySizingCorrection(proposed, screenWidth)) {
-        *rect = RECT{proposed.left, proposed.top, proposed.right, proposed.bottom};
+        *rect = toRECT(proposed);
     }
 }

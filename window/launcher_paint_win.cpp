@@ -2,11 +2,14 @@
 // buttons, the splash picture of the start-up phase, and control colours.
 #include "app/launcher_dlg_win.h"
 
+#include "app/programs_win.h"
+
 #include "panels/game_host_panel_win.h"
 #include "resource.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
 #include "window/splash_picture.h"
+#include "window/rect_win.h"
 
 #include <ocidl.h>
 #include <olectl.h>
@@ -26,7 +29,7 @@ const COLORREF kLabelTextColour = RGB(198, 170, 102);
 const char kInitialisingText[] = "首次启动微端，正在初始化...";
 
 void fillRect(HDC dc, const Rect& r, HBRUSH brush) {
-    RECT rect{r.left, r.top, r.right, r.bottom};
+    const RECT rect = toRECT(r);
     ::FillRect(dc, &rect, brush);
 }
 
@@ -36,18 +39,6 @@ void blitBitmap(HDC dc, HDC memory, HBITMAP bitmap, int x, int y) {
     const SIZE size = tarvo::bitmapSize(bitmap);
     tarvo::SelectGuard select(memory, bitmap);
     ::BitBlt(dc, x, y, size.cx, size.cy, memory, 0, 0, SRCCOPY);
-}
-
-std::string currentDirectory() {
-    char buffer[256] = {};
-    const DWORD length = ::GetCurrentDirectoryA(sizeof(buffer), buffer);
-    // A directory longer than the buffer is read again at its full length.
-    if (length >= sizeof(buffer)) {
-        std::vector<char> longer(length + 1);
-        const DWORD again = ::GetCurrentDirectoryA(static_cast<DWORD>(longer.size()), longer.data());
-        return again < longer.size() ? std::string(longer.data(), again) : std::string();
-    }
-    return std::string(buffer, length);
 }
 
 tarvo::UniqueHandle openForReading(const std::string& path) {
@@ -121,23 +112,23 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC windowDc) {
 
         tarvo::MemoryDC memory(dc);
         if (memory.get()) {
-            const HBITMAP band = frameBitmaps[1].get();
+            const HBITMAP band = frameBitmaps_[1].get();
             for (int x : bandTileXs(CW, tarvo::bitmapSize(band).cx)) blitBitmap(dc, memory.get(), band, x, 0);
-            blitBitmap(dc, memory.get(), frameBitmaps[0].get(), 0, 0);
+            blitBitmap(dc, memory.get(), frameBitmaps_[0].get(), 0, 0);
         }
     }
 
-    if (!clientReady) DrawPicture(dc, currentDirectory() + "\\bg.jpg", kSplashSize.cx, kSplashSize.cy);
+    if (!progress_.ready()) DrawPicture(dc, currentDirectory() + "\\bg.jpg", kSplashSize.cx, kSplashSize.cy);
     if (dc != windowDc) ::BitBlt(windowDc, 0, 0, CW, CH, dc, 0, 0, SRCCOPY);
 
-    for (const auto& button : captionButtons) button->Draw(true);
+    for (const auto& button : captionButtons_) button->Draw(true);
 
-    if (IsWindowVisible() && gameHostPanel && gameHostPanel->m_hWnd && clientReady) {
-        gameHostPanel->ShowWindow(SW_SHOW);
+    if (IsWindowVisible() && gameHostPanel_ && gameHostPanel_->m_hWnd && progress_.ready()) {
+        gameHostPanel_->ShowWindow(SW_SHOW);
     }
     PlaceMessageLabel();
 
-    if (!clientReady) {
+    if (!progress_.ready()) {
         SetDlgItemText(IDC_PROGRESS_TEXT, kInitialisingText);
         ::ShowWindow(GetDlgItem(IDC_PROGRESS_TEXT), SW_SHOW);
     }
@@ -145,15 +136,15 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC windowDc) {
 }
 
 bool CLauncherDlg::DrawPicture(HDC dc, const std::string& path, int width, int height) {
-    if (!splashPictureRead) {
+    if (!splashPictureRead_) {
         // Not there (yet): looked for again at the next erase. Once found, the
         // file is read this one time, whatever it holds.
         tarvo::UniqueHandle file = openForReading(path);
         if (!file) return false;
-        splashPictureRead = true;
-        splashPicture = loadJpegPicture(file.get());
+        splashPictureRead_ = true;
+        splashPicture_ = loadJpegPicture(file.get());
     }
-    IPicture* picture = splashPicture.get();
+    IPicture* picture = splashPicture_.get();
     if (!picture) return false;
 
     OLE_XSIZE_HIMETRIC pictureWidth = 0;
@@ -174,17 +165,16 @@ bool CLauncherDlg::DrawPicture(HDC dc, const std::string& path, int width, int h
     const HRESULT rendered = picture->Render(dc, place.left, place.top, width, height, 0, pictureHeight,
                                              pictureWidth, -pictureHeight, nullptr);
     if (FAILED(rendered)) return false;
-    layoutWidth = WW;
-    layoutHeight = WH;
+    progress_.measured(Size{WW, WH});
     return true;
 }
 
 void CLauncherDlg::OnPaint() {
     // The start-up percentage shows while the game host panel is hidden; once
     // the game is ready it never comes back over the game.
-    const bool hostHidden = !gameHostPanel || !gameHostPanel->IsWindowVisible();
-    if (hostHidden && !clientReady) {
-        SetDlgItemText(IDC_PROGRESS_PERCENT, percentText(progress.percentage));
+    const bool hostHidden = !gameHostPanel_ || !gameHostPanel_->IsWindowVisible();
+    if (hostHidden && !progress_.ready()) {
+        SetDlgItemText(IDC_PROGRESS_PERCENT, percentText(progress_.percentage()));
         ::ShowWindow(GetDlgItem(IDC_PROGRESS_PERCENT), SW_SHOW);
     }
 
@@ -194,7 +184,7 @@ void CLauncherDlg::OnPaint() {
         const RECT client = GetClientRect();
         const Point at = iconPosition(Size{client.right - client.left, client.bottom - client.top},
                                       Size{::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)});
-        ::DrawIcon(paint.get(), at.x, at.y, windowIcon);
+        ::DrawIcon(paint.get(), at.x, at.y, windowIcon_);
         return;
     }
     Default();
@@ -208,11 +198,11 @@ HBRUSH CLauncherDlg::OnCtlColor(HDC dc, HWND) {
 }
 
 HCURSOR CLauncherDlg::OnQueryDragIcon() {
-    return static_cast<HCURSOR>(windowIcon);
+    return static_cast<HCURSOR>(windowIcon_);
 }
 
 void CLauncherDlg::PlaceMessageLabel() {
     const RECT client = GetClientRect();
-    const Rect label = messageLabelRect(Rect{client.left, client.top, client.right, client.bottom});
+    const Rect label = messageLabelRect(toRect(client));
     ::MoveWindow(GetDlgItem(IDC_MESSAGE_LABEL), label.left, label.top, label.width(), label.height(), TRUE);
 }

@@ -30,13 +30,13 @@ struct ProgressState {
 
 // What one progress tick asks of the window.
 //   stop          kill timer 1002
-//   showLabels    move label 1018 to textRect, label 1019 to percentRect, set
-//                 1019's text to percentText(percentage) and show 1019;
+//   showLabels    move the progress text label to textRect, the percent label
+//                 to percentRect, set the percent label's text to percentText(percentage) and show it;
 //                 false only on the ready tick, which does nothing else (and
 //                 skips default processing)
 //   percentage    the value after the tick
-//   textRect      label 1018: (W / 2 - 100, y), 200 x 20
-//   percentRect   label 1019: (W / 2 + 100, y), 50 x 20
+//   textRect      progress text label: (W / 2 - 100, y), 200 x 20
+//   percentRect   percent label: (W / 2 + 100, y), 50 x 20
 //                 with y = (H - 550) / 2 + 480 (negative halves for windows
 //                 lower than 550 move the labels up)
 struct ProgressTick {
@@ -58,7 +58,7 @@ ProgressTick progressTick(ProgressState& state, bool clientReady, Size layout);
 // stores the result back as its cached layout.
 Size progressLayout(Size cached, Size windowNow);
 
-// Label 1018 and 1019 places for a W x H layout (see ProgressTick).
+// The progress text and percent labels' places for a W x H layout (see ProgressTick).
 Rect progressTextRect(Size layout);
 Rect progressPercentRect(Size layout);
 

@@ -19,9 +19,9 @@ void moveControl(HWND control, const Rect& r) {
 void CLauncherDlg::OnTimer(UINT_PTR id) {
     switch (id) {
     case kWatchdogTimerId: {
-        const bool haveGameWindow = gameClientWindow != nullptr;
-        const bool alive = haveGameWindow && ::IsWindow(gameClientWindow);
-        const WatchdogAction action = watchdogTick(watchdog, haveGameWindow, alive, ::GetTickCount());
+        const bool haveGameWindow = gameClientWindow_ != nullptr;
+        const bool alive = haveGameWindow && ::IsWindow(gameClientWindow_);
+        const WatchdogAction action = watchdogTick(watchdog_, haveGameWindow, alive, ::GetTickCount());
         // The quit message ends the modal loop, and the shut-down ends the client.
         if (action.postQuit) PostMessage(WM_QUIT, 0, 0);
         if (action.postSecondQuit) PostMessage(WM_QUIT, 0, 0);
@@ -29,17 +29,12 @@ void CLauncherDlg::OnTimer(UINT_PTR id) {
         break;
     }
     case kProgressTimerId: {
-        if (clientReady) {
-            progressTick(progress, true, Size{});
+        const RECT window = GetWindowRect();
+        const ProgressTick tick = progress_.tick(Size{window.right - window.left, window.bottom - window.top});
+        if (progress_.ready()) {
             KillTimer(kProgressTimerId);
             return;  // no default processing
         }
-        const RECT window = GetWindowRect();
-        const Size layout = progressLayout(Size{layoutWidth, layoutHeight},
-                                           Size{window.right - window.left, window.bottom - window.top});
-        layoutWidth = layout.cx;
-        layoutHeight = layout.cy;
-        const ProgressTick tick = progressTick(progress, false, layout);
         if (tick.stop) KillTimer(kProgressTimerId);
         if (tick.showLabels) {
             moveControl(GetDlgItem(IDC_PROGRESS_TEXT), tick.textRect);
@@ -61,8 +56,8 @@ void CLauncherDlg::OnTimer(UINT_PTR id) {
 }
 
 LRESULT CLauncherDlg::OnGameReady() {
-    if (gameHostPanel && gameHostPanel->m_hWnd) gameHostPanel->ShowWindow(SW_SHOW);
-    clientReady = true;
+    if (gameHostPanel_ && gameHostPanel_->m_hWnd) gameHostPanel_->ShowWindow(SW_SHOW);
+    progress_.markReady();
     ::ShowWindow(GetDlgItem(IDC_PROGRESS_TEXT), SW_HIDE);
     ::ShowWindow(GetDlgItem(IDC_PROGRESS_PERCENT), SW_HIDE);
     return 0;
@@ -72,23 +67,26 @@ LRESULT CLauncherDlg::OnGameWindow(HWND gameWindow) {
     // Only a window that exists is watched: a null or stale handle (which any
     // program could post) would make the next watchdog tick quit the launcher.
     if (!gameWindow || !::IsWindow(gameWindow)) return 0;
-    gameClientWindow = gameWindow;
+    gameClientWindow_ = gameWindow;
     ::SetFocus(gameWindow);
     return 0;
 }
 
 void CLauncherDlg::StartMessageBlink() {
-    MessageBlink blink{messageTimerStarted};
-    if (blink.start()) SetTimer(kBlinkTimerId, kBlinkPeriodMs);
-    messageTimerStarted = blink.started;
+    if (messageBlink_.start()) SetTimer(kBlinkTimerId, kBlinkPeriodMs);
+}
+
+void CLauncherDlg::StopMessageBlink() {
+    messageBlink_.stop();
+    KillTimer(kBlinkTimerId);
 }
 
 void CLauncherDlg::ShowServerName(const std::string& text) {
     const HWND label = GetDlgItem(IDC_MESSAGE_LABEL);
     ::ShowWindow(label, SW_SHOW);
     SetDlgItemText(IDC_MESSAGE_LABEL, text);
-    if (captionButtons.size() > static_cast<size_t>(kButtonWebPage)) {
-        CSkinButton& webPageButton = *captionButtons[kButtonWebPage];
+    if (captionButtons_.size() > static_cast<size_t>(kButtonWebPage)) {
+        CSkinButton& webPageButton = *captionButtons_[kButtonWebPage];
         webPageButton.SetVisible(true);
         webPageButton.Draw(false);
     }

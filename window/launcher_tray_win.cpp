@@ -1,99 +1,74 @@
-// The tray icon, the boss key, the About box, leaving through the exit panel
-// and the launcher window's shut-down.
+// The tray icon, the boss key, the About box, hiding and showing the
+// launcher's windows, leaving through the exit panel and the launcher
+// window's shut-down.
 #include "app/launcher_dlg_win.h"
 
-#include "panels/exit_panel_win.h"
+#include "app/programs_win.h"
 #include "panels/game_host_panel_win.h"
-#include "panels/settings_panel_win.h"
-#include "panels/web_page_panel_win.h"
 #include "resource.h"
-#include "service/server_list_panel_win.h"
 #include "window/skin_button_win.h"
 
 #include <string>
-#include <vector>
 
-namespace {
+// ---- Hiding and showing -----------------------------------------------------
 
-// The directory holding this program, without a trailing backslash.
-std::string moduleDirectory() {
-    std::vector<char> buffer(512);
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return std::string();
-        if (length < buffer.size() || buffer.size() >= 32768) {
-            const std::string path(buffer.data(), length);
-            const std::string::size_type slash = path.rfind('\\');
-            return slash == std::string::npos ? std::string() : path.substr(0, slash);
-        }
-        buffer.resize(buffer.size() * 2);
-    }
+void CLauncherDlg::HideVisiblePanels() {
+    // The settings panel lets go of the boss key while it is open and takes
+    // it back only through its own buttons; hidden any other way, the key
+    // would be lost without the player knowing.
+    if (panels_.hideVisible()) bossKey_.restore(m_hWnd);
 }
 
-} // namespace
+void CLauncherDlg::ShowLauncherWindows(View view, TrayChange tray) {
+    const bool haveHost = gameHostPanel_ && gameHostPanel_->m_hWnd;
+    if (view == View::Shown) {
+        ShowWindow(SW_SHOW);
+        if (haveHost) gameHostPanel_->ShowWindow(SW_SHOW);
+    } else {
+        // The panels go first: a minimised owner hides them itself, and
+        // would show them again when it is restored.
+        HideVisiblePanels();
+        ShowWindow(view == View::Minimised ? SW_MINIMIZE : SW_HIDE);
+        if (haveHost) gameHostPanel_->ShowWindow(SW_HIDE);
+    }
+    if (tray == TrayChange::Add) trayIcon_.add();
+    if (tray == TrayChange::Remove) trayIcon_.remove();
+}
+
+void CLauncherDlg::HideAllWindows() {
+    ShowLauncherWindows(View::Hidden, TrayChange::Keep);
+}
 
 // ---- Tray icon and boss key -------------------------------------------------
+
+BOOL CLauncherDlg::ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) {
+    return ::Shell_NotifyIconA(message, data);
+}
 
 LRESULT CLauncherDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
     const TrayAction action =
         trayAction(static_cast<unsigned>(iconId), static_cast<unsigned>(mouseMessage), IsWindowVisible());
-    if (action == TrayAction::Hide) {
-        ShowWindow(SW_HIDE);
-        HideVisiblePanels();
-        if (gameHostPanel && gameHostPanel->m_hWnd) gameHostPanel->ShowWindow(SW_HIDE);
-    } else if (action == TrayAction::Show) {
-        ShowWindow(SW_SHOW);
-        if (gameHostPanel && gameHostPanel->m_hWnd) gameHostPanel->ShowWindow(SW_SHOW);
-    }
+    if (action == TrayAction::Hide) ShowLauncherWindows(View::Hidden, TrayChange::Keep);
+    if (action == TrayAction::Show) ShowLauncherWindows(View::Shown, TrayChange::Keep);
     return trayCallbackResult(action);
 }
 
 LRESULT CLauncherDlg::OnTaskbarCreated() {
-    // A new taskbar starts with an empty notification area: add the icon if
-    // it should be there, whether it was showing before (the shell was
-    // restarted) or could not be added yet (the launcher started before the
-    // shell). The boss key or Esc took it away on purpose otherwise.
-    if (!trayIconWanted || !initialised) return 0;
-    addTrayIcon();
-    // Refused because it is still there (a message not from a real new
-    // taskbar): it is showing all the same.
-    NOTIFYICONDATAA probe = trayIconData;
-    probe.uFlags = 0;
-    trayIconPresent = ShellNotifyIcon(NIM_MODIFY, &probe) != FALSE;
+    if (initialised_) trayIcon_.restoreOnNewTaskbar();
     return 0;
 }
 
 void CLauncherDlg::SetBossKey(bool enable, WORD virtualKey, WORD hotKeyFlags) {
-    BossKey key{bossKeyEnabled, bossKeyVirtualKey, bossKeyModifiers};
-    const bool registerKey = key.set(enable, virtualKey, hotKeyFlags);
-    bossKeyEnabled = key.enabled;
-    bossKeyVirtualKey = key.virtualKey;
-    bossKeyModifiers = key.modifiers;
-
-    ::UnregisterHotKey(m_hWnd, kBossHotKeyId);
-    // No key chosen (an empty hot-key field): nothing to register.
-    if (registerKey && bossKeyVirtualKey != 0) {
-        ::RegisterHotKey(m_hWnd, kBossHotKeyId, bossKeyModifiers, bossKeyVirtualKey);
-    }
-}
-
-void CLauncherDlg::RestoreBossKey() {
-    if (!bossKeyEnabled || bossKeyVirtualKey == 0 || !m_hWnd) return;
-    ::UnregisterHotKey(m_hWnd, kBossHotKeyId);
-    ::RegisterHotKey(m_hWnd, kBossHotKeyId, bossKeyModifiers, bossKeyVirtualKey);
+    bossKey_.set(m_hWnd, enable, virtualKey, hotKeyFlags);
 }
 
 LRESULT CLauncherDlg::OnHotKey(WPARAM id) {
-    switch (bossKeyAction(bossKeyEnabled, static_cast<int>(id), IsWindowVisible())) {
+    switch (bossKey_.actionFor(static_cast<int>(id), IsWindowVisible())) {
     case BossKeyAction::Hide:
-        HideAllWindows();
-        HideVisiblePanels();
-        deleteTrayIcon();
+        ShowLauncherWindows(View::Hidden, TrayChange::Remove);
         break;
     case BossKeyAction::Show:
-        ShowWindow(SW_SHOW);
-        if (gameHostPanel && gameHostPanel->m_hWnd) gameHostPanel->ShowWindow(SW_SHOW);
-        addTrayIcon();
+        ShowLauncherWindows(View::Shown, TrayChange::Add);
         break;
     case BossKeyAction::None:
         break;
@@ -110,63 +85,42 @@ void CLauncherDlg::ShowAboutBox() {
 
 void CLauncherDlg::OnCancel() {
     // Esc or a close request: the launcher keeps running, only the tray icon goes.
-    deleteTrayIcon();
+    trayIcon_.remove();
 }
 
 // ---- Leaving through the exit panel ------------------------------------------
 
 void CLauncherDlg::StartLaunchAndClose() {
-    char commandLine[1024] = "tarvolunch-start";
-    const std::string directory = launcherDirectory.empty() ? moduleDirectory() : launcherDirectory;
-    const std::string program = directory + "\\Launch.exe";
+    const std::string directory = launcherDirectory_.empty() ? moduleDirectory() : launcherDirectory_;
+    // Launch.exe is not to be ended by this launcher: its handle goes at once.
+    startProgram(directory + "\\Launch.exe", "tarvolunch-start", directory,
+                 StartFailureMessage{nullptr, "启动Launch失败, 请关闭防火墙后再启动游戏。", "失败"});
+    // Nor is the game client from here on: let go of its handle, so that a
+    // shut-down that runs after all does not terminate it.
+    webEntryProcess_.reset();
 
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(program.c_str(), commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
-                          directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
-        ::MessageBoxA(nullptr, "启动Launch失败, 请关闭防火墙后再启动游戏。", "失败", MB_OK);
-        process = PROCESS_INFORMATION{};
-    }
-    // Neither the game client nor Launch.exe is to be ended by this launcher
-    // from here on: let go of both handles, so that a shut-down that runs
-    // after all terminates neither.
-    webEntryProcess.reset();
-    if (process.hThread) ::CloseHandle(process.hThread);
-    if (process.hProcess) ::CloseHandle(process.hProcess);
-
-    HideAllWindows();
+    ShowLauncherWindows(View::Hidden, TrayChange::Keep);
     ::Sleep(1000);
-    deleteTrayIcon();
+    trayIcon_.remove();
     CDialog::OnCancel();  // the framework's cancel: ends the modal run
 }
 
 // ---- Shut-down --------------------------------------------------------------
 
 BOOL CLauncherDlg::DestroyWindow() {
-    if (webEntryProcess) {
-        ::TerminateProcess(webEntryProcess.get(), 0);
-        webEntryProcess.reset();
+    if (webEntryProcess_) {
+        ::TerminateProcess(webEntryProcess_.get(), 0);
+        webEntryProcess_.reset();
     }
-    deleteTrayIcon();
-    if (m_hWnd) ::UnregisterHotKey(m_hWnd, kBossHotKeyId);
+    trayIcon_.remove();
+    if (m_hWnd) bossKey_.release(m_hWnd);
 
-    captionButtons.clear();
-    serverListButton.reset();
+    captionButtons_.clear();
+    serverListButton_.reset();
+    panels_.destroy();
 
-    // Each panel is destroyed and deleted once; the members own them, the
-    // list only refers to them.
-    for (tarvo::CDialog* panel : panels) {
-        if (panel && panel->m_hWnd) panel->DestroyWindow();
-    }
-    panels.clear();
-    serverListPanel.reset();
-    settingsPanel.reset();
-    exitPanel.reset();
-    webPagePanel.reset();
-
-    frameBitmaps[0].reset();
-    frameBitmaps[1].reset();
-    splashPicture.reset();
+    frameBitmaps_[0].reset();
+    frameBitmaps_[1].reset();
+    splashPicture_.reset();
     return CDialog::DestroyWindow();
 }

@@ -1,4 +1,5 @@
 #include "window/skin_button_win.h"
+#include "window/rect_win.h"
 
 #include <atomic>
 
@@ -9,10 +10,6 @@ namespace {
 tarvo::CriticalSection g_buttonDrawLock;
 
 std::atomic<long> g_blitCount{0};
-
-Rect toRect(const RECT& r) {
-    return Rect{r.left, r.top, r.right, r.bottom};
-}
 
 } // namespace
 

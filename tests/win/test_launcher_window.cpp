@@ -14,6 +14,7 @@
 #include "service/server_list_panel_win.h"
 #include "support/pixels_win.h"
 #include "support/test_support_win.h"
+#include "window/rect_win.h"
 #include "window/skin_button_win.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,12 +50,29 @@ public:
 
     std::function<void(TestLauncher&)> startup;
     std::vector<std::string> openedAddresses;
+    // The panels' templates, when not the usual ones.
+    std::optional<PanelTemplates> templates;
+
+    using CLauncherDlg::ForgetSplashLayout;
+    using CLauncherDlg::UseLauncherDirectory;
+    using CLauncherDlg::WatchWebEntryProcess;
+    // The two addresses the caption's first buttons open, as if read from
+    // the settings file.
+    void useSiteAddresses(const std::string& mainSite, const std::string& forum) {
+        ServiceSettings settings = serviceSettings();
+        settings.mainSiteUrl = mainSite;
+        settings.forumUrl = forum;
+        UseServiceSettings(settings);
+    }
 
 protected:
     void runStartupSequence() override {
         if (startup) startup(*this);
     }
     void OpenAddress(const std::string& address) override { openedAddresses.push_back(address); }
+    PanelTemplates panelTemplates() const override {
+        return templates ? *templates : CLauncherDlg::panelTemplates();
+    }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == kRunLaunchAndClose) {
             StartLaunchAndClose();
@@ -67,7 +86,7 @@ protected:
 // Whether the launcher's tray icon is in the notification area: only an
 // icon that is there can be modified.
 bool trayIconPresent(const CLauncherDlg& launcher) {
-    NOTIFYICONDATAA data = launcher.trayIconData;
+    NOTIFYICONDATAA data = launcher.trayIcon().data();
     return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
@@ -83,10 +102,6 @@ bool hotKeyTaken(UINT modifiers, UINT virtualKey) {
 
 bool visible(const tarvo::CWnd* window) {
     return window && window->m_hWnd && IsWindowVisible(window->m_hWnd);
-}
-
-Rect toRect(const RECT& r) {
-    return Rect{r.left, r.top, r.right, r.bottom};
 }
 
 // A child control's rectangle in its parent's client coordinates.
@@ -251,8 +266,8 @@ protected:
         ASSERT_TRUE(launcher->Create(IDD_LAUNCHER_DIALOG, nullptr));
         hwnd = launcher->m_hWnd;
         // The ticks are sent by hand.
-        KillTimer(hwnd, 1001);
-        KillTimer(hwnd, 1002);
+        KillTimer(hwnd, kWatchdogTimerId);
+        KillTimer(hwnd, kProgressTimerId);
         pumpMessages();
     }
 
@@ -343,7 +358,7 @@ TEST_F(LauncherWindow, SetCursorPicksTheSizingCursorOfTheHitCode) {
         EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, MAKEINTRESOURCEA(c.cursor))) << c.hitCode;
     }
     // Over a child window the child chooses its own cursor.
-    EXPECT_EQ(SendMessageA(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(launcher->gameHostPanel->m_hWnd),
+    EXPECT_EQ(SendMessageA(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(launcher->gameHostPanel()->m_hWnd),
                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               FALSE);
 }
@@ -353,7 +368,7 @@ TEST_F(LauncherWindow, SetCursorPicksTheSizingCursorOfTheHitCode) {
 // ---------------------------------------------------------------------------
 
 TEST_F(LauncherWindow, ButtonsHoverPressAndReleaseOnlyInsideTheirBoxes) {
-    CSkinButton& settings = *launcher->captionButtons[2];
+    CSkinButton& settings = *launcher->captionButtons()[2];
     const POINT centre = buttonCentre(hwnd, 2);
     const Rect r = window();
     const POINT leftEdge{r.right - 209, centre.y};  // on the box's left edge: outside
@@ -446,8 +461,7 @@ TEST_F(LauncherWindow, SiteButtonsOpenOnlyWebAddresses) {
     for (const auto& c : cases) {
         for (int button : {0, 1}) {
             launcher->openedAddresses.clear();
-            launcher->serviceSettings.mainSiteUrl = button == 0 ? c.address : "";
-            launcher->serviceSettings.forumUrl = button == 1 ? c.address : "";
+            launcher->useSiteAddresses(button == 0 ? c.address : "", button == 1 ? c.address : "");
             clickButton(button);
             EXPECT_EQ(launcher->openedAddresses,
                       c.opened ? std::vector<std::string>{c.address} : std::vector<std::string>{})
@@ -461,14 +475,14 @@ TEST_F(LauncherWindow, SettingsButtonShowsThePanelAndFreesTheBossKey) {
     ASSERT_TRUE(hotKeyTaken(MOD_CONTROL, VK_F9));
 
     clickButton(2);
-    EXPECT_TRUE(visible(launcher->settingsPanel.get()));
+    EXPECT_TRUE(visible(launcher->panels().settings()));
     EXPECT_FALSE(hotKeyTaken(MOD_CONTROL, VK_F9));
-    EXPECT_TRUE(launcher->bossKeyEnabled);  // the flag survives; the panel registers the key again
+    EXPECT_TRUE(launcher->bossKey().enabled());  // the flag survives; the panel registers the key again
 
     // Already open: the key is still let go.
     launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL);
     clickButton(2);
-    EXPECT_TRUE(visible(launcher->settingsPanel.get()));
+    EXPECT_TRUE(visible(launcher->panels().settings()));
     EXPECT_FALSE(hotKeyTaken(MOD_CONTROL, VK_F9));
 }
 
@@ -485,17 +499,17 @@ TEST_F(LauncherWindow, BossKeyComesBackWhenTheSettingsPanelIsHiddenOtherThanByIt
          [this] { launcher->ShowWindow(SW_RESTORE); }},
         {"tray click", [this] { SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN); },
          [this] { SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN); }},
-        {"boss key", [this] { SendMessageA(hwnd, WM_HOTKEY, 1001, 0); },
-         [this] { SendMessageA(hwnd, WM_HOTKEY, 1001, 0); }},
+        {"boss key", [this] { SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0); },
+         [this] { SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0); }},
     };
     for (const auto& way : ways) {
         launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL);
         clickButton(2);
-        ASSERT_TRUE(visible(launcher->settingsPanel.get())) << way.how;
+        ASSERT_TRUE(visible(launcher->panels().settings())) << way.how;
         ASSERT_FALSE(hotKeyTaken(MOD_CONTROL, VK_F9)) << way.how;
 
         way.hide();
-        EXPECT_FALSE(visible(launcher->settingsPanel.get())) << way.how;
+        EXPECT_FALSE(visible(launcher->panels().settings())) << way.how;
         EXPECT_TRUE(hotKeyTaken(MOD_CONTROL, VK_F9)) << way.how;
         way.bringBack();
         pumpMessages();
@@ -512,23 +526,23 @@ TEST_F(LauncherWindow, BossKeyComesBackWhenTheSettingsPanelIsHiddenOtherThanByIt
 }
 
 TEST_F(LauncherWindow, WebPageButtonTogglesThePanelOnceTheServerNameHasArrived) {
-    ASSERT_NE(launcher->webPagePanel->m_hWnd, nullptr);
+    ASSERT_NE(launcher->panels().webPage()->m_hWnd, nullptr);
     // Hidden button: a press in its box is an ordinary caption press.
     clickButton(3);
-    EXPECT_FALSE(visible(launcher->webPagePanel.get()));
+    EXPECT_FALSE(visible(launcher->panels().webPage()));
 
     launcher->ShowServerName("S1");
     launcher->StartMessageBlink();
     clickButton(3);
-    ASSERT_TRUE(visible(launcher->webPagePanel.get()));
+    ASSERT_TRUE(visible(launcher->panels().webPage()));
     const Rect r = window();
-    EXPECT_EQ(screenRect(launcher->webPagePanel->m_hWnd), makeRect(r.right - 500, r.top + 50, 434, 413));
+    EXPECT_EQ(screenRect(launcher->panels().webPage()->m_hWnd), makeRect(r.right - 500, r.top + 50, 434, 413));
     // Showing the page stops the blinking.
-    EXPECT_FALSE(launcher->messageTimerStarted);
-    EXPECT_FALSE(KillTimer(hwnd, 1003));
+    EXPECT_FALSE(launcher->messageTimerStarted());
+    EXPECT_FALSE(KillTimer(hwnd, kBlinkTimerId));
 
     clickButton(3);
-    EXPECT_FALSE(visible(launcher->webPagePanel.get()));
+    EXPECT_FALSE(visible(launcher->panels().webPage()));
 }
 
 TEST_F(LauncherWindow, MinimiseButtonHidesThePanelsAndTheGame) {
@@ -536,21 +550,21 @@ TEST_F(LauncherWindow, MinimiseButtonHidesThePanelsAndTheGame) {
     launcher->ShowServerName("S1");
     clickButton(3);
     clickButton(7);
-    ASSERT_TRUE(visible(launcher->webPagePanel.get()));
-    ASSERT_TRUE(visible(launcher->exitPanel.get()));
-    ASSERT_TRUE(visible(launcher->gameHostPanel.get()));
+    ASSERT_TRUE(visible(launcher->panels().webPage()));
+    ASSERT_TRUE(visible(launcher->panels().exit()));
+    ASSERT_TRUE(visible(launcher->gameHostPanel()));
 
     clickButton(5);
     EXPECT_TRUE(IsIconic(hwnd));
-    EXPECT_FALSE(visible(launcher->webPagePanel.get()));
-    EXPECT_FALSE(visible(launcher->exitPanel.get()));
-    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_FALSE(visible(launcher->panels().webPage()));
+    EXPECT_FALSE(visible(launcher->panels().exit()));
+    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
 
     // Restored, the next background erase brings the game back (the panels stay hidden).
     ShowWindow(hwnd, SW_RESTORE);
     repaint(hwnd);
-    EXPECT_TRUE(visible(launcher->gameHostPanel.get()));
-    EXPECT_FALSE(visible(launcher->exitPanel.get()));
+    EXPECT_TRUE(visible(launcher->gameHostPanel()));
+    EXPECT_FALSE(visible(launcher->panels().exit()));
     // The start-up percentage does not come back over the game.
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
 }
@@ -565,10 +579,10 @@ TEST_F(LauncherWindow, SizeButtonAndCaptionDoubleClickSwitchBetweenFullAndRestor
 
     clickButton(6);
     EXPECT_EQ(window(), restored);
-    EXPECT_FALSE(launcher->isMaximised);
+    EXPECT_FALSE(launcher->isMaximised());
     clickButton(6);  // the button has followed the right edge
     EXPECT_EQ(window(), full);
-    EXPECT_TRUE(launcher->isMaximised);
+    EXPECT_TRUE(launcher->isMaximised());
 
     // Double clicks, each at a point of the window as it is at that moment.
     struct Click {
@@ -592,14 +606,14 @@ TEST_F(LauncherWindow, SizeButtonAndCaptionDoubleClickSwitchBetweenFullAndRestor
 
 TEST_F(LauncherWindow, ExitButtonOpensTheExitPanelOnce) {
     clickButton(7);
-    ASSERT_TRUE(visible(launcher->exitPanel.get()));
+    ASSERT_TRUE(visible(launcher->panels().exit()));
     const Rect c = client();
     const Rect expected = makeRect(c.width() / 2 - 150, c.height() / 2 - 60, 290, 133);
-    EXPECT_EQ(screenRect(launcher->exitPanel->m_hWnd), expected);
+    EXPECT_EQ(screenRect(launcher->panels().exit()->m_hWnd), expected);
 
-    launcher->exitPanel->MoveWindow(10, 10, 290, 133);
+    launcher->panels().exit()->MoveWindow(10, 10, 290, 133);
     clickButton(7);  // already open: left where it is
-    EXPECT_EQ(screenRect(launcher->exitPanel->m_hWnd), makeRect(10, 10, 290, 133));
+    EXPECT_EQ(screenRect(launcher->panels().exit()->m_hWnd), makeRect(10, 10, 290, 133));
 }
 
 TEST_F(LauncherWindow, LogoAndEmptyStripPressesChangeNothing) {
@@ -608,7 +622,7 @@ TEST_F(LauncherWindow, LogoAndEmptyStripPressesChangeNothing) {
     pressAt(POINT{before.left + 600, before.top + 40});
     EXPECT_EQ(window(), before);
     EXPECT_TRUE(IsWindowVisible(hwnd));
-    for (tarvo::CDialog* panel : launcher->panels) EXPECT_FALSE(visible(panel));
+    for (tarvo::CDialog* panel : launcher->panels().all()) EXPECT_FALSE(visible(panel));
 }
 
 TEST_F(LauncherWindow, TrayButtonHidesEverythingAndKeepsAWayBack) {
@@ -624,13 +638,13 @@ TEST_F(LauncherWindow, TrayButtonHidesEverythingAndKeepsAWayBack) {
     // ... and hiding to the tray puts it back, so the launcher can be brought back.
     clickButton(4);
     EXPECT_FALSE(IsWindowVisible(hwnd));
-    EXPECT_FALSE(visible(launcher->settingsPanel.get()));
-    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_FALSE(visible(launcher->panels().settings()));
+    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_TRUE(trayIconPresent(*launcher));
 
     EXPECT_EQ(SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN), 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
-    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
 }
 
 // ---------------------------------------------------------------------------
@@ -661,7 +675,7 @@ TEST_F(LauncherWindow, SizingKeepsTheWidthAndHeightWithinLimits) {
 TEST_F(LauncherWindow, GameAreaLabelAndPanelsFollowTheWindow) {
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     clickButton(2);  // the settings panel follows the window
-    ASSERT_TRUE(visible(launcher->settingsPanel.get()));
+    ASSERT_TRUE(visible(launcher->panels().settings()));
     launcher->ShowServerName("S1");
 
     MoveWindow(hwnd, 100, 60, 1100, 800, TRUE);
@@ -670,10 +684,10 @@ TEST_F(LauncherWindow, GameAreaLabelAndPanelsFollowTheWindow) {
     pumpMessages();
 
     const Rect c = client();
-    EXPECT_EQ(childRect(launcher->gameHostPanel->m_hWnd), makeRect(0, 50, c.width(), c.height() - 50));
+    EXPECT_EQ(childRect(launcher->gameHostPanel()->m_hWnd), makeRect(0, 50, c.width(), c.height() - 50));
     EXPECT_EQ(childRect(control(IDC_MESSAGE_LABEL)), makeRect(c.right - 470, 25, 100, 20));
     const Rect r = window();
-    EXPECT_EQ(screenRect(launcher->settingsPanel->m_hWnd), makeRect(r.right - 351 - 100, r.top + 50, 351, 166));
+    EXPECT_EQ(screenRect(launcher->panels().settings()->m_hWnd), makeRect(r.right - 351 - 100, r.top + 50, 351, 166));
 }
 
 // ---------------------------------------------------------------------------
@@ -765,14 +779,14 @@ TEST_F(LauncherWindow, SplashComesFromTheCurrentDirectoryUntilTheGameIsReady) {
     TempDir withPicture("splash");
     ASSERT_TRUE(copyFileTo(joinPath(sourceDir(), "res\\bg.jpg"), withPicture.file("bg.jpg")));
     TempDir withoutPicture("nosplash");
-    launcher->layoutWidth = launcher->layoutHeight = 0;
+    launcher->ForgetSplashLayout();
 
     {
         CurrentDirectory cd(withoutPicture.path());
         repaint(hwnd);
         ClientPixels screen(hwnd);
         EXPECT_EQ(hex(screen.at(middle.x, middle.y)), hex(kBlack));
-        EXPECT_EQ(launcher->layoutWidth, 0);  // nothing drawn, nothing measured
+        EXPECT_EQ(launcher->startupProgress().layout().cx, 0);  // nothing drawn, nothing measured
     }
     EXPECT_TRUE(IsWindowVisible(control(IDC_PROGRESS_TEXT)));
     EXPECT_EQ(text(IDC_PROGRESS_TEXT), "首次启动微端，正在初始化...");
@@ -785,8 +799,8 @@ TEST_F(LauncherWindow, SplashComesFromTheCurrentDirectoryUntilTheGameIsReady) {
             for (int dy = -150; dy <= 150; dy += 50)
                 if (screen.at(middle.x + dx, middle.y + dy) != kBlack) ++lit;
         EXPECT_GT(lit, 40) << "the splash picture should fill the middle";
-        EXPECT_EQ(launcher->layoutWidth, w.width());
-        EXPECT_EQ(launcher->layoutHeight, w.height());
+        EXPECT_EQ(launcher->startupProgress().layout().cx, w.width());
+        EXPECT_EQ(launcher->startupProgress().layout().cy, w.height());
 
         // Ready: the black game host panel covers all below the title strip.
         SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
@@ -828,13 +842,13 @@ TEST_F(LauncherWindow, SplashThatIsNoJpegIsNotDrawnAndTheFileIsReadOnce) {
         // A fresh launcher, which has read no splash picture yet.
         if (launcher && launcher->m_hWnd) launcher->DestroyWindow();
         create();
-        launcher->layoutWidth = launcher->layoutHeight = 0;
+        launcher->ForgetSplashLayout();
         TempDir dir("badsplash");
         ASSERT_TRUE(writeFile(dir.file("bg.jpg"), c.bytes));
         CurrentDirectory cd(dir.path());
         repaint(hwnd);
         EXPECT_EQ(litPoints(), 0) << c.name;
-        EXPECT_EQ(launcher->layoutWidth, 0) << c.name;
+        EXPECT_EQ(launcher->startupProgress().layout().cx, 0) << c.name;
         EXPECT_TRUE(IsWindowVisible(control(IDC_PROGRESS_TEXT))) << c.name;
 
         // Read once per run: a picture put there later is not read.
@@ -857,7 +871,7 @@ TEST_F(LauncherWindow, ProgressTicksCountToNinetyNineBesideTheInitialisingText) 
     } steps[] = {{1, "1%"}, {2, "2%"}, {42, "42%"}, {99, "99%"}, {100, "99%"}, {130, "99%"}};
     int sent = 0;
     for (const auto& s : steps) {
-        tick(1002, s.ticks - sent);
+        tick(kProgressTimerId, s.ticks - sent);
         sent = s.ticks;
         EXPECT_EQ(text(IDC_PROGRESS_PERCENT), s.shown) << s.ticks;
         EXPECT_TRUE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
@@ -874,20 +888,20 @@ TEST_F(LauncherWindow, GameReadyBeforeTheFirstTickNeverShowsMoreThanZeroPercent)
     EXPECT_TRUE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
 
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
-    tick(1002);
-    EXPECT_EQ(launcher->progress.percentage, 0);
+    tick(kProgressTimerId);
+    EXPECT_EQ(launcher->startupProgress().percentage(), 0);
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
 }
 
 TEST_F(LauncherWindow, GameReadyEndsTheProgressDisplay) {
-    tick(1002, 3);
+    tick(kProgressTimerId, 3);
     EXPECT_EQ(SendMessageA(hwnd, WM_GAMEREADY, 0, 0), 0);
-    EXPECT_TRUE(launcher->clientReady);
-    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_TRUE(launcher->clientReady());
+    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_TEXT)));
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
-    tick(1002);
-    EXPECT_EQ(launcher->progress.percentage, 3);
+    tick(kProgressTimerId);
+    EXPECT_EQ(launcher->startupProgress().percentage(), 3);
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
 }
 
@@ -899,7 +913,7 @@ bool takeQuitMessage() {
 
 TEST_F(LauncherWindow, WatchdogQuitsOnceTheReportedGameWindowIsGone) {
     // No game window reported: the watchdog never quits.
-    tick(1001, 3);
+    tick(kWatchdogTimerId, 3);
     EXPECT_FALSE(takeQuitMessage());
 
     // A null handle or one that names no window (any program can post
@@ -909,30 +923,30 @@ TEST_F(LauncherWindow, WatchdogQuitsOnceTheReportedGameWindowIsGone) {
     DestroyWindow(stale);
     for (HWND junk : {stale, static_cast<HWND>(nullptr), reinterpret_cast<HWND>(0x12345678)}) {
         EXPECT_EQ(SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(junk), 0), 0);
-        EXPECT_EQ(launcher->gameClientWindow, nullptr);
+        EXPECT_EQ(launcher->gameClientWindow(), nullptr);
     }
-    tick(1001, 2);
+    tick(kWatchdogTimerId, 2);
     EXPECT_FALSE(takeQuitMessage());
 
     // A later report replaces it: watched, focused, and quit for once it goes.
     HWND game = CreateWindowExA(0, "STATIC", "game", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
-                                launcher->gameHostPanel->m_hWnd, nullptr, GetModuleHandleA(nullptr), nullptr);
+                                launcher->gameHostPanel()->m_hWnd, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(game, nullptr);
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     EXPECT_EQ(SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(game), 0), 0);
-    EXPECT_EQ(launcher->gameClientWindow, game);
+    EXPECT_EQ(launcher->gameClientWindow(), game);
     EXPECT_EQ(GetFocus(), game);
-    tick(1001, 2);
+    tick(kWatchdogTimerId, 2);
     EXPECT_FALSE(takeQuitMessage());
 
     // Junk after a real report does not replace it.
     SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(stale), 0);
-    EXPECT_EQ(launcher->gameClientWindow, game);
-    tick(1001);
+    EXPECT_EQ(launcher->gameClientWindow(), game);
+    tick(kWatchdogTimerId);
     EXPECT_FALSE(takeQuitMessage());
 
     DestroyWindow(game);
-    tick(1001);
+    tick(kWatchdogTimerId);
     EXPECT_TRUE(takeQuitMessage());
 }
 
@@ -940,13 +954,13 @@ TEST_F(LauncherWindow, NewMessageLabelBlinksWithOneTimer) {
     launcher->ShowServerName("S1");
     launcher->StartMessageBlink();
     launcher->StartMessageBlink();
-    EXPECT_TRUE(launcher->messageTimerStarted);
-    EXPECT_TRUE(KillTimer(hwnd, 1003));
-    EXPECT_FALSE(KillTimer(hwnd, 1003));  // there was only one
+    EXPECT_TRUE(launcher->messageTimerStarted());
+    EXPECT_TRUE(KillTimer(hwnd, kBlinkTimerId));
+    EXPECT_FALSE(KillTimer(hwnd, kBlinkTimerId));  // there was only one
 
     const bool shown[] = {false, true, false};
     for (bool expected : shown) {
-        tick(1003);
+        tick(kBlinkTimerId);
         EXPECT_EQ(IsWindowVisible(control(IDC_MESSAGE_LABEL)) != FALSE, expected);
     }
 }
@@ -960,10 +974,6 @@ TEST_F(LauncherWindow, NewMessageLabelBlinksWithOneTimer) {
 void flushPaint(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     pumpMessages();
-}
-
-RECT toRECT(const Rect& r) {
-    return RECT{r.left, r.top, r.right, r.bottom};
 }
 
 bool overlaps(const Rect& a, const Rect& b) {
@@ -1030,7 +1040,7 @@ TEST_F(LauncherWindow, NothingOfTheProgressLabelsStaysOnceTheGameIsReady) {
     TempDir withPicture("labels");
     ASSERT_TRUE(copyFileTo(joinPath(sourceDir(), "res\\bg.jpg"), withPicture.file("bg.jpg")));
     CurrentDirectory cd(withPicture.path());
-    tick(1002, 7);
+    tick(kProgressTimerId, 7);
     repaint(hwnd);
     const Rect labels[] = {childRect(control(IDC_PROGRESS_TEXT)), childRect(control(IDC_PROGRESS_PERCENT))};
     {
@@ -1042,7 +1052,7 @@ TEST_F(LauncherWindow, NothingOfTheProgressLabelsStaysOnceTheGameIsReady) {
     }
 
     // A tick changes the percentage: the new one is drawn over the splash.
-    tick(1002);
+    tick(kProgressTimerId);
     flushPaint(hwnd);
     {
         const Pixels ticked = Pixels::OfClient(hwnd);
@@ -1054,7 +1064,7 @@ TEST_F(LauncherWindow, NothingOfTheProgressLabelsStaysOnceTheGameIsReady) {
     // The game becomes ready; only what the system asks to repaint is painted.
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     flushPaint(hwnd);
-    tick(1002);
+    tick(kProgressTimerId);
     flushPaint(hwnd);
     const Pixels after = Pixels::OfClient(hwnd);
     for (const Rect& r : labels) {
@@ -1077,7 +1087,7 @@ TEST_F(LauncherWindow, NothingOfTheProgressLabelsStaysOnceTheGameIsReady) {
 TEST_F(LauncherWindow, TrayClickHidesAndShowsTheLauncherAndTheGame) {
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     clickButton(7);
-    ASSERT_TRUE(visible(launcher->exitPanel.get()));
+    ASSERT_TRUE(visible(launcher->panels().exit()));
 
     const struct {
         WPARAM icon;
@@ -1091,13 +1101,13 @@ TEST_F(LauncherWindow, TrayClickHidesAndShowsTheLauncherAndTheGame) {
 
     EXPECT_EQ(SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN), 0);
     EXPECT_FALSE(IsWindowVisible(hwnd));
-    EXPECT_FALSE(visible(launcher->exitPanel.get()));
-    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_FALSE(visible(launcher->panels().exit()));
+    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
 
     EXPECT_EQ(SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN), 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
-    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
-    EXPECT_FALSE(visible(launcher->exitPanel.get()));  // panels are not shown again
+    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
+    EXPECT_FALSE(visible(launcher->panels().exit()));  // panels are not shown again
     EXPECT_TRUE(trayIconPresent(*launcher));
 }
 
@@ -1114,11 +1124,11 @@ TEST_F(LauncherWindow, BossKeyRegistersTheChosenCombination) {
     };
     for (const auto& c : cases) {
         launcher->SetBossKey(true, c.key, c.controlFlags);
-        EXPECT_TRUE(launcher->bossKeyEnabled);
-        EXPECT_EQ(launcher->bossKeyModifiers, c.modifiers) << c.controlFlags;
+        EXPECT_TRUE(launcher->bossKey().enabled());
+        EXPECT_EQ(launcher->bossKey().modifiers(), c.modifiers) << c.controlFlags;
         EXPECT_TRUE(hotKeyTaken(c.modifiers, c.key)) << c.controlFlags;
         launcher->SetBossKey(false, c.key, c.controlFlags);
-        EXPECT_FALSE(launcher->bossKeyEnabled);
+        EXPECT_FALSE(launcher->bossKey().enabled());
         EXPECT_FALSE(hotKeyTaken(c.modifiers, c.key)) << c.controlFlags;
     }
 }
@@ -1127,21 +1137,21 @@ TEST_F(LauncherWindow, BossKeyHidesEverythingWithTheTrayIconAndBringsItBack) {
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     clickButton(7);
     // Disabled, or another hot key: nothing.
-    EXPECT_EQ(SendMessageA(hwnd, WM_HOTKEY, 1001, 0), 0);
+    EXPECT_EQ(SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0), 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
     launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL | HOTKEYF_ALT);
-    SendMessageA(hwnd, WM_HOTKEY, 1002, 0);
+    SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId + 1, 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
 
-    SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
+    SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0);
     EXPECT_FALSE(IsWindowVisible(hwnd));
-    EXPECT_FALSE(visible(launcher->exitPanel.get()));
-    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_FALSE(visible(launcher->panels().exit()));
+    EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_FALSE(trayIconPresent(*launcher));
 
-    SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
+    SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
-    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel->m_hWnd));
+    EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_TRUE(trayIconPresent(*launcher));
 }
 
@@ -1161,23 +1171,128 @@ TEST_F(LauncherWindow, AboutCommandShowsTheAboutBoxModally) {
     EXPECT_TRUE(IsWindowVisible(hwnd));
 }
 
+// A panel whose template does not create is reported by the set-up; the
+// launcher runs on without it, and its caption button does nothing.
+TEST_F(LauncherWindow, APanelThatFailsToCreateIsReported) {
+    EXPECT_EQ(launcher->setupFailure(), "");
+    launcher->DestroyWindow();
+    pumpMessages();
+
+    constexpr UINT kNoSuchTemplate = 9999;
+    struct Case {
+        const char* panel;
+        int captionButton;
+        UINT PanelTemplates::*templateId;
+        tarvo::CDialog* (*pick)(const PanelSet&);
+    };
+    const Case cases[] = {
+        {"server list", kButtonServerListToggle, &PanelTemplates::serverList,
+         [](const PanelSet& p) -> tarvo::CDialog* { return p.serverList(); }},
+        {"settings", kButtonSettings, &PanelTemplates::settings,
+         [](const PanelSet& p) -> tarvo::CDialog* { return p.settings(); }},
+        {"exit", kButtonExit, &PanelTemplates::exit, [](const PanelSet& p) -> tarvo::CDialog* { return p.exit(); }},
+        {"web page", kButtonWebPage, &PanelTemplates::webPage,
+         [](const PanelSet& p) -> tarvo::CDialog* { return p.webPage(); }},
+    };
+    for (const Case& c : cases) {
+        TestLauncher broken;
+        PanelTemplates templates = defaultPanelTemplates();
+        templates.*c.templateId = kNoSuchTemplate;
+        broken.templates = templates;
+        ASSERT_TRUE(broken.Create(IDD_LAUNCHER_DIALOG, nullptr)) << c.panel;
+        EXPECT_NE(broken.setupFailure().find(c.panel), std::string::npos) << broken.setupFailure();
+        EXPECT_EQ(c.pick(broken.panels())->m_hWnd, nullptr) << c.panel;
+        int created = 0;
+        for (tarvo::CDialog* panel : broken.panels().all()) created += panel->m_hWnd != nullptr;
+        EXPECT_EQ(created, 3) << c.panel;
+        broken.RunCaptionAction(c.captionButton);
+        EXPECT_TRUE(IsWindowVisible(broken.m_hWnd)) << c.panel;
+        broken.DestroyWindow();
+        pumpMessages();
+    }
+}
+
+// The tray icon keeps apart whether it should be there and whether it is,
+// through a shell that is missing, loses the icon or is re-created.
+TEST(TrayIconOwner, WantedAndShownFollowTheShell) {
+    struct Shell {
+        bool there = false;
+        bool hasIcon = false;
+    } shell;
+    TrayIcon icon([&shell](DWORD message, NOTIFYICONDATAA*) -> BOOL {
+        if (!shell.there) return FALSE;
+        switch (message) {
+        case NIM_ADD:
+            if (shell.hasIcon) return FALSE;  // already there
+            shell.hasIcon = true;
+            return TRUE;
+        case NIM_DELETE: {
+            const bool had = shell.hasIcon;
+            shell.hasIcon = false;
+            return had;
+        }
+        case NIM_MODIFY:
+            return shell.hasIcon;
+        }
+        return FALSE;
+    });
+    icon.prepare(nullptr, kTrayIconId, WM_TRAYNOTIFY, nullptr, "QuarrionOL");
+
+    enum class Do { Add, Remove, NewTaskbar };
+    struct Step {
+        const char* what;
+        bool shellThere;
+        bool shellLosesIcon;  // a restarted shell starts empty
+        Do action;
+        bool wanted;
+        bool present;
+    };
+    const Step steps[] = {
+        {"added before the shell is there", false, false, Do::Add, true, false},
+        {"the shell arrives", true, false, Do::NewTaskbar, true, true},
+        {"a second announcement while it is there", true, false, Do::NewTaskbar, true, true},
+        {"the shell restarts", true, true, Do::NewTaskbar, true, true},
+        {"taken away", true, false, Do::Remove, false, false},
+        {"a restart after it was taken away", true, true, Do::NewTaskbar, false, false},
+        {"added again", true, false, Do::Add, true, true},
+    };
+    for (const Step& s : steps) {
+        shell.there = s.shellThere;
+        if (s.shellLosesIcon) shell.hasIcon = false;
+        switch (s.action) {
+        case Do::Add:
+            icon.add();
+            break;
+        case Do::Remove:
+            icon.remove();
+            break;
+        case Do::NewTaskbar:
+            icon.restoreOnNewTaskbar();
+            break;
+        }
+        EXPECT_EQ(icon.wanted(), s.wanted) << s.what;
+        EXPECT_EQ(icon.present(), s.present) << s.what;
+        EXPECT_EQ(shell.hasIcon, s.present) << s.what;
+    }
+}
+
 TEST_F(LauncherWindow, ShutDownEndsTheClientReleasesTheHotKeyAndRemovesTheTrayIcon) {
     ChildProcess client;
     ASSERT_TRUE(client.start(toolExe("Launch.exe"), "client", "", lingering())) << client.error();
     HANDLE copy = nullptr;
     DuplicateHandle(GetCurrentProcess(), client.handle(), GetCurrentProcess(), &copy, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
-    launcher->webEntryProcess.reset(copy);
+    launcher->WatchWebEntryProcess(copy);
     launcher->SetBossKey(true, VK_F8, HOTKEYF_SHIFT);
-    const NOTIFYICONDATAA tray = launcher->trayIconData;
+    const NOTIFYICONDATAA tray = launcher->trayIcon().data();
 
     launcher->DestroyWindow();
     EXPECT_EQ(client.waitExit(5000), std::optional<DWORD>(0));
     EXPECT_FALSE(hotKeyTaken(MOD_SHIFT, VK_F8));
     NOTIFYICONDATAA probe = tray;
     EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));
-    EXPECT_TRUE(launcher->captionButtons.empty());
-    EXPECT_TRUE(launcher->panels.empty());
+    EXPECT_TRUE(launcher->captionButtons().empty());
+    EXPECT_TRUE(launcher->panels().all().empty());
 }
 
 // ---------------------------------------------------------------------------
@@ -1198,11 +1313,11 @@ protected:
     INT_PTR runAndLeave(const std::string& directory, ChildProcess& client) {
         TestLauncher launcher;
         launcher.startup = [&](TestLauncher& self) {
-            self.launcherDirectory = directory;
+            self.UseLauncherDirectory(directory);
             HANDLE copy = nullptr;
             DuplicateHandle(GetCurrentProcess(), client.handle(), GetCurrentProcess(), &copy, 0, FALSE,
                             DUPLICATE_SAME_ACCESS);
-            self.webEntryProcess.reset(copy);
+            self.WatchWebEntryProcess(copy);
             self.PostMessage(TestLauncher::kRunLaunchAndClose);
         };
         return launcher.DoModal();

@@ -63,10 +63,10 @@ protected:
         launcher_->MoveWindow(0, 0, 1024, 738, TRUE);
     }
 
-    CMyDlg& serverList() { return *launcher_->serverListPanel; }
-    CMyCfgDlg& settings() { return *launcher_->settingsPanel; }
-    CExitDlg& exitPanel() { return *launcher_->exitPanel; }
-    CIeDlg& webPage() { return *launcher_->webPagePanel; }
+    CMyDlg& serverList() { return *launcher_->panels().serverList(); }
+    CMyCfgDlg& settings() { return *launcher_->panels().settings(); }
+    CExitDlg& exitPanel() { return *launcher_->panels().exit(); }
+    CIeDlg& webPage() { return *launcher_->panels().webPage(); }
 
     static QuietLauncher* launcher_;
 };
@@ -287,9 +287,9 @@ TEST_F(PanelTest, SettingsButtonsHideThePanelAndApplyTheBossKey) {
         click(panel, at.x, at.y);
 
         EXPECT_FALSE(visible(panel)) << c.what;
-        EXPECT_EQ(launcher_->bossKeyEnabled, c.enabled) << c.what;
-        EXPECT_EQ(launcher_->bossKeyVirtualKey, c.storedKey) << c.what;
-        EXPECT_EQ(launcher_->bossKeyModifiers, c.storedModifiers) << c.what;
+        EXPECT_EQ(launcher_->bossKey().enabled(), c.enabled) << c.what;
+        EXPECT_EQ(launcher_->bossKey().virtualKey(), c.storedKey) << c.what;
+        EXPECT_EQ(launcher_->bossKey().modifiers(), c.storedModifiers) << c.what;
         // Unregistering succeeds only for a registered key.
         EXPECT_EQ(UnregisterHotKey(launcher_->m_hWnd, kBossHotKeyId) != FALSE, c.registered) << c.what;
         // The field keeps what it held.

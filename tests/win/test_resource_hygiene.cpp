@@ -81,8 +81,8 @@ protected:
         launcher = std::make_unique<QuietLauncher>();
         ASSERT_TRUE(launcher->Create(IDD_LAUNCHER_DIALOG, nullptr));
         hwnd = launcher->m_hWnd;
-        KillTimer(hwnd, 1001);  // the watchdog is not ticked: it may end the loop
-        KillTimer(hwnd, 1002);
+        KillTimer(hwnd, kWatchdogTimerId);  // the watchdog is not ticked: it may end the loop
+        KillTimer(hwnd, kProgressTimerId);
         launcher->ShowServerName("S1");  // the web page button takes part
         pumpMessages();
     }
@@ -97,27 +97,27 @@ protected:
     // the first step that did not work, or empty.
     std::string panelCycle() {
         launcher->RunCaptionAction(2);  // settings, closed with its cross
-        if (!shown(launcher->settingsPanel.get())) return "settings did not open";
-        click(launcher->settingsPanel->m_hWnd, 351 - 35 + 5, 10);
-        if (shown(launcher->settingsPanel.get())) return "settings cross";
+        if (!shown(launcher->panels().settings())) return "settings did not open";
+        click(launcher->panels().settings()->m_hWnd, 351 - 35 + 5, 10);
+        if (shown(launcher->panels().settings())) return "settings cross";
         launcher->RunCaptionAction(2);  // settings, closed with its confirm button
-        click(launcher->settingsPanel->m_hWnd, 260, 70);
-        if (shown(launcher->settingsPanel.get())) return "settings confirm";
+        click(launcher->panels().settings()->m_hWnd, 260, 70);
+        if (shown(launcher->panels().settings())) return "settings confirm";
 
         launcher->RunCaptionAction(7);  // exit panel, cancelled
-        if (!shown(launcher->exitPanel.get())) return "exit did not open";
-        click(launcher->exitPanel->m_hWnd, 180, 100);
-        if (shown(launcher->exitPanel.get())) return "exit cancel";
+        if (!shown(launcher->panels().exit())) return "exit did not open";
+        click(launcher->panels().exit()->m_hWnd, 180, 100);
+        if (shown(launcher->panels().exit())) return "exit cancel";
 
         launcher->RunCaptionAction(3);  // web page, closed with its cross
-        if (!shown(launcher->webPagePanel.get())) return "web page did not open";
-        click(launcher->webPagePanel->m_hWnd, 410, 15);
-        if (shown(launcher->webPagePanel.get())) return "web page close";
+        if (!shown(launcher->panels().webPage())) return "web page did not open";
+        click(launcher->panels().webPage()->m_hWnd, 410, 15);
+        if (shown(launcher->panels().webPage())) return "web page close";
 
         launcher->RunCaptionAction(12);  // server list, closed with its button
-        if (!shown(launcher->serverListPanel.get())) return "server list did not open";
-        click(launcher->serverListPanel->m_hWnd, 250, 40);
-        if (shown(launcher->serverListPanel.get())) return "server list button";
+        if (!shown(launcher->panels().serverList())) return "server list did not open";
+        click(launcher->panels().serverList()->m_hWnd, 250, 40);
+        if (shown(launcher->panels().serverList())) return "server list button";
         return std::string();
     }
 
@@ -127,9 +127,9 @@ protected:
         SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN);
         if (!IsWindowVisible(hwnd)) return "tray show";
         launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL | HOTKEYF_ALT);
-        SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
+        SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0);
         if (IsWindowVisible(hwnd)) return "boss key hide";
-        SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
+        SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0);
         if (!IsWindowVisible(hwnd)) return "boss key show";
         return std::string();
     }
@@ -139,9 +139,9 @@ protected:
         SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
         ReleaseDC(hwnd, dc);
         RedrawWindow(hwnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        SendMessageA(hwnd, WM_TIMER, 1002, 0);  // start-up percentage
-        SendMessageA(hwnd, WM_TIMER, 1003, 0);  // new-message blink
-        SendMessageA(hwnd, WM_TIMER, 1003, 0);
+        SendMessageA(hwnd, WM_TIMER, kProgressTimerId, 0);  // start-up percentage
+        SendMessageA(hwnd, WM_TIMER, kBlinkTimerId, 0);  // new-message blink
+        SendMessageA(hwnd, WM_TIMER, kBlinkTimerId, 0);
         pumpMessages();
     }
 

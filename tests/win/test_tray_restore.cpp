@@ -43,8 +43,8 @@ TEST(TrayRestore, TaskbarCreatedBringsBackOnlyAnIconThatWasShowing) {
     auto launcher = std::make_unique<QuietLauncher>();
     ASSERT_TRUE(launcher->Create(IDD_LAUNCHER_DIALOG, nullptr));
     const HWND hwnd = launcher->m_hWnd;
-    KillTimer(hwnd, 1001);
-    KillTimer(hwnd, 1002);
+    KillTimer(hwnd, kWatchdogTimerId);
+    KillTimer(hwnd, kProgressTimerId);
     pumpMessages();
     ASSERT_TRUE(iconShowing(hwnd));
 
@@ -64,13 +64,13 @@ TEST(TrayRestore, TaskbarCreatedBringsBackOnlyAnIconThatWasShowing) {
 
     // Hidden with the boss key, the icon is gone on purpose and stays gone.
     launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL | HOTKEYF_ALT);
-    SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
+    SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0);
     ASSERT_FALSE(IsWindowVisible(hwnd));
     ASSERT_FALSE(iconShowing(hwnd));
     SendMessageA(hwnd, taskbarCreated, 0, 0);
     EXPECT_FALSE(iconShowing(hwnd));
     // Brought back with the boss key, the icon is back as well.
-    SendMessageA(hwnd, WM_HOTKEY, 1001, 0);
+    SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_TRUE(iconShowing(hwnd));
 
@@ -104,8 +104,8 @@ TEST(TrayRestore, IconAppearsOnceTheShellIsThereAndHidingWaitsForIt) {
     auto launcher = std::make_unique<LauncherBeforeTheShell>();
     ASSERT_TRUE(launcher->Create(IDD_LAUNCHER_DIALOG, nullptr));
     const HWND hwnd = launcher->m_hWnd;
-    KillTimer(hwnd, 1001);
-    KillTimer(hwnd, 1002);
+    KillTimer(hwnd, kWatchdogTimerId);
+    KillTimer(hwnd, kProgressTimerId);
     launcher->ShowWindow(SW_SHOW);
     pumpMessages();
     ASSERT_FALSE(iconShowing(hwnd));

@@ -87,18 +87,17 @@ protected:
         uiTasks_ = std::make_unique<tarvo::UiTaskQueue>();
         ASSERT_TRUE(uiTasks_->ok());
         ASSERT_NE(launcher_, nullptr);
-        ASSERT_NE(launcher_->webPagePanel, nullptr);
+        ASSERT_NE(launcher_->panels().webPage(), nullptr);
         // Every test starts with no server name shown and no blinking.
         launcher_->SetDlgItemText(IDC_MESSAGE_LABEL, "before");
         ::ShowWindow(launcher_->GetDlgItem(IDC_MESSAGE_LABEL), SW_HIDE);
-        launcher_->captionButtons[kButtonWebPage]->SetVisible(false);
-        launcher_->KillTimer(kBlinkTimerId);
-        launcher_->messageTimerStarted = false;
+        launcher_->captionButtons()[kButtonWebPage]->SetVisible(false);
+        launcher_->StopMessageBlink();
     }
 
     void TearDown() override { uiTasks_.reset(); }
 
-    CIeDlg& panel() { return *launcher_->webPagePanel; }
+    CIeDlg& panel() { return *launcher_->panels().webPage(); }
 
     // The external object as the browser gets it from the host UI handler.
     tarvo::ComPtr<IDispatch> external() {
@@ -136,7 +135,7 @@ protected:
     bool messageLabelVisible() const {
         return (GetWindowLongA(launcher_->GetDlgItem(IDC_MESSAGE_LABEL), GWL_STYLE) & WS_VISIBLE) != 0;
     }
-    bool webPageButtonVisible() const { return launcher_->captionButtons[kButtonWebPage]->IsVisible(); }
+    bool webPageButtonVisible() const { return launcher_->captionButtons()[kButtonWebPage]->IsVisible(); }
 
     static QuietLauncher* launcher_;
     std::unique_ptr<tarvo::UiTaskQueue> uiTasks_;
@@ -214,7 +213,7 @@ TEST_F(WebBridgeTest, WrongArgumentCountsAndUnknownIdsFailWithoutReachingTheLaun
     EXPECT_EQ(messageLabel(), "before");
     EXPECT_FALSE(messageLabelVisible());
     EXPECT_FALSE(webPageButtonVisible());
-    EXPECT_FALSE(launcher_->messageTimerStarted);
+    EXPECT_FALSE(launcher_->messageTimerStarted());
 }
 
 TEST_F(WebBridgeTest, GetGsNameShowsTheNameAsTextAndAnswersWithItsOwnName) {
@@ -359,17 +358,17 @@ TEST_F(WebBridgeTest, GetNewMsgStartsTheBlinkOnceUntilThePanelIsOpened) {
     Var first, second;
     EXPECT_EQ(call(bridge.get(), 12, {intArg(1)}, &first.v), S_OK);
     EXPECT_EQ(first.v.vt, VT_EMPTY);
-    EXPECT_TRUE(launcher_->messageTimerStarted);
+    EXPECT_TRUE(launcher_->messageTimerStarted());
     EXPECT_EQ(call(bridge.get(), 12, {bstrArg(L"x")}, &second.v), S_OK);
-    EXPECT_TRUE(launcher_->messageTimerStarted);
+    EXPECT_TRUE(launcher_->messageTimerStarted());
 
     // Opening the web page panel stops the blinking; the next message starts it again.
     launcher_->RunCaptionAction(kButtonWebPage);
     EXPECT_TRUE(panel().IsWindowVisible());
-    EXPECT_FALSE(launcher_->messageTimerStarted);
+    EXPECT_FALSE(launcher_->messageTimerStarted());
     EXPECT_FALSE(launcher_->KillTimer(kBlinkTimerId));
     EXPECT_EQ(call(bridge.get(), 12, {intArg(0)}, nullptr), S_OK);
-    EXPECT_TRUE(launcher_->messageTimerStarted);
+    EXPECT_TRUE(launcher_->messageTimerStarted());
     EXPECT_TRUE(launcher_->KillTimer(kBlinkTimerId));  // the timer runs
     panel().ShowWindow(SW_HIDE);
 }

@@ -1,0 +1,41 @@
+// The launcher's icon in the notification area. It keeps apart whether the
+// icon should be there (from the set-up on, until the boss key, Esc or the
+// shut-down takes it away) and whether it is there (added and not deleted
+// since): a taskbar that appears later, or is re-created, gets the icon back
+// only when it is wanted.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <functional>
+
+class TrayIcon {
+public:
+    // Adds, modifies or deletes an icon (Shell_NotifyIconA or a stand-in).
+    using Notify = std::function<BOOL(DWORD message, NOTIFYICONDATAA* data)>;
+
+    explicit TrayIcon(Notify notify) : notify_(std::move(notify)) {}
+
+    // Fills in the icon's description; nothing is shown yet.
+    void prepare(HWND window, UINT id, UINT callbackMessage, HICON icon, const char* tip);
+
+    // The icon is wanted from now on; shown when the shell accepts it.
+    void add();
+    // The icon is neither wanted nor shown any more.
+    void remove();
+    // A new taskbar: the icon goes back when it is wanted.
+    void restoreOnNewTaskbar();
+
+    bool wanted() const { return wanted_; }
+    bool present() const { return present_; }
+    const NOTIFYICONDATAA& data() const { return data_; }
+
+private:
+    Notify notify_;
+    NOTIFYICONDATAA data_{};
+    bool prepared_ = false;
+    bool wanted_ = false;
+    bool present_ = false;
+};
