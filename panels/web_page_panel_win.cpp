@@ -183,7 +183,7 @@ CIeDlg::~CIeDlg() {
 }
 
 BOOL CIeDlg::Create(UINT templateId, tarvo::CWnd* parent) {
-    // The template's control 1017 is a browser host window.
+    // The template's browser control is a browser host window.
     tarvo::registerAxHostClass();
     return CDialog::Create(templateId, parent);
 }

@@ -1,5 +1,5 @@
 // The web page panel: the platform's page in an embedded WebBrowser control
-// (control 1017) below a tiled header strip with a close button (15). The
+// (IDC_BROWSER) below a tiled header strip with a close button (15). The
 // page's script reaches the launcher through the panel's script bridge, an
 // IDispatch that the browser hands out as the document's external object
 // (window.external) once the host UI handler is installed.
@@ -126,7 +126,7 @@ public:
     // thread; nothing when the window is not (or no longer) a web page panel.
     static void NavigateWindowTo(HWND window, const std::string& address);
 
-    // A browser event from control 1017: DocumentComplete (259) installs the
+    // A browser event from the browser control: DocumentComplete (259) installs the
     // host UI handler into the browser's document; other events are ignored.
     void OnBrowserEvent(DISPID id, DISPPARAMS* arguments);
 

@@ -7,6 +7,7 @@
 #include "framework/handles_win.h"
 #include "framework/text_win.h"
 #include "framework/ui_task_win.h"
+#include "resource.h"
 #include "service/account_reply.h"
 #include "service/net_library_win.h"
 
@@ -37,8 +38,8 @@ std::optional<std::string> askService(const AccountInfoTargets& targets, int typ
 // handle there.
 void showUserName(HWND launcher, const std::string& name) {
     if (!launcher || !IsWindow(launcher)) return;
-    SetDlgItemTextA(launcher, kNameLabelId, name.c_str());
-    if (HWND label = GetDlgItem(launcher, kNameLabelId)) ShowWindow(label, SW_SHOW);
+    SetDlgItemTextA(launcher, IDC_PLAYER_NAME, name.c_str());
+    if (HWND label = GetDlgItem(launcher, IDC_PLAYER_NAME)) ShowWindow(label, SW_SHOW);
 }
 
 void showServer(HWND combo, const std::string& server) {

@@ -23,14 +23,13 @@ using OpenPageFunction = void (*)(HWND panel, const std::string& address);
 struct AccountInfoTargets {
     RequestValues values;
     DWORD uiThread = 0;           // the thread whose task queue gets the answers
-    HWND launcher = nullptr;      // holds the name label, control 1003
-    HWND serverList = nullptr;    // the server-list panel's combo box (control 1008)
+    HWND launcher = nullptr;      // holds the name label (IDC_PLAYER_NAME)
+    HWND serverList = nullptr;    // the server-list panel's combo box (IDC_SERVER_LIST)
     HWND webPagePanel = nullptr;  // gets the page address through openPage
     OpenPageFunction openPage = nullptr;
     DownloadLimits limits;        // of each of the three downloads
 };
 
-constexpr int kNameLabelId = 1003;
 
 // Replaces the first names.size() entries of the combo box in place (delete
 // then insert at each index, unsorted), leaves later entries alone, then
@@ -47,7 +46,7 @@ bool startAccountInfoWorker(const AccountInfoTargets& targets);
 // Initialises Windows Sockets (1.1) and COM (single-threaded apartment) for
 // its own use, then makes the requests of type 1, 5 and 2 in that order, and
 // posts each answer to the UI thread:
-//   1: "data"/"user_name" becomes the text of control 1003 of `launcher`,
+//   1: "data"/"user_name" becomes the text of the name label of `launcher`,
 //      which is then shown;
 //   5: the last "data"/"allserver" element's "server_name" becomes the first
 //      entry of `serverList` and is selected;

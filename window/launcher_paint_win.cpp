@@ -144,13 +144,12 @@ bool CLauncherDlg::DrawPicture(HDC dc, const std::string& path, int width, int h
         splashPictureRead_ = true;
         splashPicture_ = loadJpegPicture(file.get());
     }
-    IPicture* picture = splashPicture_.get();
-    if (!picture) return false;
+    if (!splashPicture_) return false;
 
     OLE_XSIZE_HIMETRIC pictureWidth = 0;
     OLE_YSIZE_HIMETRIC pictureHeight = 0;
-    picture->get_Width(&pictureWidth);
-    picture->get_Height(&pictureHeight);
+    splashPicture_->get_Width(&pictureWidth);
+    splashPicture_->get_Height(&pictureHeight);
 
     // The window the context paints on; a context without a window (a
     // printing or memory context) is this window's.
@@ -162,7 +161,7 @@ bool CLauncherDlg::DrawPicture(HDC dc, const std::string& path, int width, int h
     const int WH = window.bottom - window.top;
     const Rect place = splashRect(WW, WH, width, height);
 
-    const HRESULT rendered = picture->Render(dc, place.left, place.top, width, height, 0, pictureHeight,
+    const HRESULT rendered = splashPicture_->Render(dc, place.left, place.top, width, height, 0, pictureHeight,
                                              pictureWidth, -pictureHeight, nullptr);
     if (FAILED(rendered)) return false;
     progress_.measured(Size{WW, WH});
