@@ -242,7 +242,3 @@ std::optional<MessageBoxSeen> waitForMessageBox(DWORD pid, int timeoutMs);
 void confirmMessageBox(HWND box);
 
 }  // namespace tarvo_test
-
-// The helpers are meant to be called unqualified in test files; qualify them
-// with tarvo_test:: where a test's own names would clash.
-using namespace tarvo_test;  // NOLINT

@@ -14,9 +14,12 @@
 #include <vector>
 
 #include "framework/ui_task_win.h"
+#include "resource.h"
 #include "service/account_worker_win.h"
 #include "service/request_sign.h"
 #include "support/http_server_win.h"
+#include "support/test_support_win.h"
+#include "support/window_probes_win.h"
 
 using tarvo_test::HttpReply;
 using tarvo_test::HttpRequestSeen;
@@ -37,14 +40,6 @@ void recordNavigation(HWND, const std::string& address) {
     g_navigations.push_back(address);
 }
 
-void pumpPending() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 // Runs the thread procedure on a thread of its own while this thread keeps
 // handling the messages the worker sends; true when it ended in time.
 bool runWorker(const AccountInfoTargets& targets, DWORD timeoutMs = 60000) {
@@ -55,13 +50,13 @@ bool runWorker(const AccountInfoTargets& targets, DWORD timeoutMs = 60000) {
     bool ended = false;
     while (GetTickCount() - start < timeoutMs) {
         const DWORD wait = MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT);
-        pumpPending();
+        tarvo_test::pumpMessages();
         if (wait == WAIT_OBJECT_0) {
             ended = true;
             break;
         }
     }
-    pumpPending();  // messages posted just before the end
+    tarvo_test::pumpMessages();  // messages posted just before the end
     CloseHandle(thread);
     return ended;
 }
@@ -69,25 +64,6 @@ bool runWorker(const AccountInfoTargets& targets, DWORD timeoutMs = 60000) {
 int typeOf(const HttpRequestSeen& request) {
     const std::size_t at = request.query.find("&type=");
     return at == std::string::npos ? -1 : std::atoi(request.query.c_str() + at + 6);
-}
-
-std::vector<std::string> comboItems(HWND combo) {
-    std::vector<std::string> items;
-    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, i, 0);
-        std::string text(static_cast<std::size_t>(length) + 1, '\0');
-        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(static_cast<std::size_t>(length));
-        items.push_back(text);
-    }
-    return items;
-}
-
-std::string windowText(HWND hwnd) {
-    char text[1024] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
 }
 
 class AccountWorkerTest : public ::testing::Test {
@@ -102,9 +78,9 @@ protected:
         launcher_ = CreateWindowExA(0, "STATIC", "launcher", WS_POPUP, 0, 0, 400, 300, nullptr,
                                     nullptr, GetModuleHandleA(nullptr), nullptr);
         label_ = CreateWindowExA(0, "STATIC", "old name", WS_CHILD, 10, 10, 200, 20, launcher_,
-                                 reinterpret_cast<HMENU>(kNameLabelId), nullptr, nullptr);
+                                 reinterpret_cast<HMENU>(IDC_PLAYER_NAME), nullptr, nullptr);
         combo_ = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VSCROLL | CBS_DROPDOWN | CBS_SORT,
-                                 10, 40, 150, 200, launcher_, reinterpret_cast<HMENU>(1008),
+                                 10, 40, 150, 200, launcher_, reinterpret_cast<HMENU>(IDC_SERVER_LIST),
                                  nullptr, nullptr);
         receiver_ = CreateWindowExA(0, "STATIC", "page", WS_POPUP, 0, 0, 10, 10, nullptr,
                                     nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -128,7 +104,7 @@ protected:
     void TearDown() override {
         if (receiver_) DestroyWindow(receiver_);
         if (launcher_) DestroyWindow(launcher_);
-        pumpPending();
+        tarvo_test::pumpMessages();
         uiTasks_.reset();
         server_.stop();
     }
@@ -176,11 +152,11 @@ TEST_F(AccountWorkerTest, AsksThreeSignedQuestionsAndShowsTheAnswers) {
                                          std::to_string(type) + "&sign=" + sign);
     }
 
-    EXPECT_EQ(windowText(label_), kXuanzhouGbk);
+    EXPECT_EQ(tarvo_test::windowText(label_), kXuanzhouGbk);
     EXPECT_TRUE(labelVisible());
-    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{kTianmenGbk});
+    EXPECT_EQ(tarvo_test::comboEntries(combo_), std::vector<std::string>{kTianmenGbk});
     EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), 0);
-    EXPECT_EQ(windowText(combo_), kTianmenGbk);
+    EXPECT_EQ(tarvo_test::windowText(combo_), kTianmenGbk);
     EXPECT_EQ(g_navigations, std::vector<std::string>{"http://web.example/p?a=1&b=2"});
 }
 
@@ -192,8 +168,8 @@ TEST_F(AccountWorkerTest, RawUtf8AndEscapedRepliesShowTheSame) {
 
     ASSERT_TRUE(runWorker(targets_));
 
-    EXPECT_EQ(windowText(label_), kXuanzhouGbk);
-    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{kTianmenGbk});
+    EXPECT_EQ(tarvo_test::windowText(label_), kXuanzhouGbk);
+    EXPECT_EQ(tarvo_test::comboEntries(combo_), std::vector<std::string>{kTianmenGbk});
     EXPECT_EQ(g_navigations, std::vector<std::string>{"http://web.example/" + kTianmenGbk});
 }
 
@@ -206,9 +182,9 @@ TEST_F(AccountWorkerTest, RepliesWithoutTheValuesHandOnEmptyTexts) {
 
     ASSERT_TRUE(runWorker(targets_));
 
-    EXPECT_EQ(windowText(label_), "");
+    EXPECT_EQ(tarvo_test::windowText(label_), "");
     EXPECT_TRUE(labelVisible());
-    EXPECT_EQ(comboItems(combo_), (std::vector<std::string>{"", "b"}));
+    EXPECT_EQ(tarvo_test::comboEntries(combo_), (std::vector<std::string>{"", "b"}));
     EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), 0);
     EXPECT_EQ(g_navigations, std::vector<std::string>{""});
 }
@@ -221,9 +197,9 @@ TEST_F(AccountWorkerTest, RepliesOfOtherShapes) {
 
     ASSERT_TRUE(runWorker(targets_));
 
-    EXPECT_EQ(windowText(label_), "12345");
+    EXPECT_EQ(tarvo_test::windowText(label_), "12345");
     EXPECT_TRUE(labelVisible());
-    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{""});
+    EXPECT_EQ(tarvo_test::comboEntries(combo_), std::vector<std::string>{""});
     EXPECT_EQ(g_navigations, std::vector<std::string>{""});
 }
 
@@ -240,9 +216,9 @@ TEST_F(AccountWorkerTest, UnparsableRepliesChangeNothingButAllThreeAreAsked) {
     EXPECT_EQ(typeOf(requests[0]), 1);
     EXPECT_EQ(typeOf(requests[1]), 5);
     EXPECT_EQ(typeOf(requests[2]), 2);
-    EXPECT_EQ(windowText(label_), "old name");
+    EXPECT_EQ(tarvo_test::windowText(label_), "old name");
     EXPECT_FALSE(labelVisible());
-    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{"keep"});
+    EXPECT_EQ(tarvo_test::comboEntries(combo_), std::vector<std::string>{"keep"});
     EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), CB_ERR);
     EXPECT_TRUE(g_navigations.empty());
 }
@@ -253,9 +229,9 @@ TEST_F(AccountWorkerTest, ServiceDownChangesNothing) {
 
     ASSERT_TRUE(runWorker(targets_));
 
-    EXPECT_EQ(windowText(label_), "old name");
+    EXPECT_EQ(tarvo_test::windowText(label_), "old name");
     EXPECT_FALSE(labelVisible());
-    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{"keep"});
+    EXPECT_EQ(tarvo_test::comboEntries(combo_), std::vector<std::string>{"keep"});
     EXPECT_TRUE(g_navigations.empty());
 }
 
@@ -266,9 +242,9 @@ TEST_F(AccountWorkerTest, OneFailedRequestDoesNotStopTheOthers) {
 
     ASSERT_TRUE(runWorker(targets_));
 
-    EXPECT_EQ(windowText(label_), "old name");
+    EXPECT_EQ(tarvo_test::windowText(label_), "old name");
     EXPECT_FALSE(labelVisible());
-    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{"s9"});
+    EXPECT_EQ(tarvo_test::comboEntries(combo_), std::vector<std::string>{"s9"});
     EXPECT_EQ(g_navigations, std::vector<std::string>{"http://web.example/"});
 }
 
@@ -292,7 +268,7 @@ TEST_F(AccountWorkerTest, TargetsDestroyedWhileTheWorkerRuns) {
     GetExitCodeThread(thread, &exitCode);
     EXPECT_EQ(exitCode, 0u);
     CloseHandle(thread);
-    pumpPending();
+    tarvo_test::pumpMessages();
     EXPECT_EQ(server_.requests().size(), 3u);
     EXPECT_TRUE(g_navigations.empty());
 }
@@ -319,11 +295,11 @@ TEST_F(AccountWorkerTest, StartedWorkerRunsOnItsOwn) {
     const DWORD start = GetTickCount();
     while (g_navigations.empty() && GetTickCount() - start < 60000) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-        pumpPending();
+        tarvo_test::pumpMessages();
     }
-    EXPECT_EQ(windowText(label_), "abc");
+    EXPECT_EQ(tarvo_test::windowText(label_), "abc");
     EXPECT_TRUE(labelVisible());
-    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{"s1"});
+    EXPECT_EQ(tarvo_test::comboEntries(combo_), std::vector<std::string>{"s1"});
     EXPECT_EQ(g_navigations, std::vector<std::string>{"http://web.example/"});
 }
 
@@ -347,9 +323,9 @@ TEST_F(AccountWorkerTest, FillServerListReplacesEntriesInPlace) {
         SendMessageA(combo_, CB_RESETCONTENT, 0, 0);
         addComboItems(c.before);
         EXPECT_EQ(fillServerListControl(combo_, c.names), c.result);
-        EXPECT_EQ(comboItems(combo_), c.after);
+        EXPECT_EQ(tarvo_test::comboEntries(combo_), c.after);
         if (!c.after.empty()) {
-            EXPECT_EQ(windowText(combo_), c.after[0]);
+            EXPECT_EQ(tarvo_test::windowText(combo_), c.after[0]);
         }
     }
 }
@@ -406,9 +382,9 @@ TEST_F(AccountWorkerTest, RepliesPastTheLimitsChangeNothing) {
     ASSERT_TRUE(runWorker(targets_));
 
     EXPECT_EQ(server_.requests().size(), 3u);
-    EXPECT_EQ(windowText(label_), "old name");
+    EXPECT_EQ(tarvo_test::windowText(label_), "old name");
     EXPECT_FALSE(labelVisible());
-    EXPECT_EQ(comboItems(combo_), std::vector<std::string>{"keep"});
+    EXPECT_EQ(tarvo_test::comboEntries(combo_), std::vector<std::string>{"keep"});
     EXPECT_TRUE(g_navigations.empty());
 }
 
@@ -422,7 +398,7 @@ TEST_F(AccountWorkerTest, HandOverMessageWithoutAHandOverFindsNothing) {
         SendMessageA(uiTasks_->window(), tarvo::WM_RUN_UI_TASKS, 0, lParam);
         PostMessageA(receiver_, tarvo::WM_RUN_UI_TASKS, static_cast<WPARAM>(lParam), lParam);
     }
-    pumpPending();
+    tarvo_test::pumpMessages();
     EXPECT_TRUE(g_navigations.empty());
 
     // Answers that arrive after their windows are gone are dropped.
@@ -438,7 +414,7 @@ TEST_F(AccountWorkerTest, HandOverMessageWithoutAHandOverFindsNothing) {
     DestroyWindow(receiver_);
     DestroyWindow(launcher_);
     receiver_ = launcher_ = label_ = combo_ = nullptr;
-    pumpPending();
+    tarvo_test::pumpMessages();
     EXPECT_EQ(uiTasks_->pending(), 0u);
     EXPECT_TRUE(g_navigations.empty());
 }

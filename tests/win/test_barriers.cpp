@@ -9,6 +9,8 @@
 #include <new>
 #include <stdexcept>
 
+using namespace tarvo_test;
+
 namespace {
 
 constexpr UINT kThrowRuntimeError = WM_APP + 1;

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "support/tray_keeper_win.h"
+#include "support/window_probes_win.h"
 #include <commctrl.h>
 #include <ole2.h>
 
@@ -31,6 +32,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+using namespace tarvo_test;
 
 namespace {
 
@@ -90,32 +93,17 @@ bool trayIconPresent(const CLauncherDlg& launcher) {
     return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
-// Whether the hot key is held by some window: a combination that is taken
-// cannot be registered a second time.
-bool hotKeyTaken(UINT modifiers, UINT virtualKey) {
-    if (RegisterHotKey(nullptr, 0x7F00, modifiers, virtualKey)) {
-        UnregisterHotKey(nullptr, 0x7F00);
-        return false;
-    }
-    return true;
-}
-
 bool visible(const tarvo::CWnd* window) {
     return window && window->m_hWnd && IsWindowVisible(window->m_hWnd);
 }
 
 // A child control's rectangle in its parent's client coordinates.
 Rect childRect(HWND child) {
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    return toRect(r);
+    return toRect(tarvo_test::childRect(child));
 }
 
 Rect screenRect(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    return toRect(r);
+    return toRect(tarvo_test::windowRect(window));
 }
 
 // The caption buttons as the player sees them: where each one sits in the
@@ -145,10 +133,6 @@ POINT buttonCentre(HWND launcher, int index) {
         return POINT{left + b.width / 2, window.top + b.y + b.height / 2};
     }
     return POINT{-1, -1};
-}
-
-LPARAM pointParam(POINT p) {
-    return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y));
 }
 
 // Pixels of a bitmap resource of this program.

@@ -17,33 +17,23 @@
 #include <gtest/gtest.h>
 
 #include "win/quiet_launcher_win.h"
+#include "support/window_probes_win.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <atomic>
 #include <thread>
 #include <vector>
 
-namespace {
+using namespace tarvo_test;
 
-LPARAM pointParam(int x, int y) {
-    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
-}
+namespace {
 
 // A left click at a client point of a panel, as the system sends it.
 void click(HWND panel, int x, int y) {
     SendMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON, pointParam(x, y));
     SendMessageA(panel, WM_LBUTTONUP, 0, pointParam(x, y));
-}
-
-RECT windowRect(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return rect;
-}
-
-bool visible(HWND window) {
-    return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 void expectRect(HWND window, int left, int top, int width, int height) {
@@ -88,7 +78,7 @@ TEST_F(PanelTest, PanelsAreHiddenPopupsOfTheLauncherWithTheirButtons) {
     for (const Case& c : cases) {
         const HWND window = c.panel->m_hWnd;
         ASSERT_NE(window, nullptr);
-        EXPECT_FALSE(visible(window));
+        EXPECT_FALSE(styleVisible(window));
         EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_POPUP);
         EXPECT_FALSE(GetWindowLongA(window, GWL_STYLE) & WS_CAPTION);
         EXPECT_EQ(GetWindow(window, GW_OWNER), launcher_->m_hWnd);
@@ -113,12 +103,6 @@ TEST_F(PanelTest, PanelsAreHiddenPopupsOfTheLauncherWithTheirButtons) {
 
 // ---- Server list ------------------------------------------------------------
 
-std::vector<std::string> comboEntries(const tarvo::CComboBox& combo) {
-    std::vector<std::string> entries;
-    for (int i = 0; i < combo.GetCount(); ++i) entries.push_back(combo.GetLBText(i));
-    return entries;
-}
-
 TEST_F(PanelTest, FillServerListReplacesLeadingEntriesInPlace) {
     struct Case {
         const char* what;
@@ -142,7 +126,7 @@ TEST_F(PanelTest, FillServerListReplacesLeadingEntriesInPlace) {
             combo.SendMessage(CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(c.before[i].c_str()));
         }
         serverList().FillServerList(c.names);
-        EXPECT_EQ(comboEntries(combo), c.after) << c.what;
+        EXPECT_EQ(comboEntries(combo.m_hWnd), c.after) << c.what;
         EXPECT_EQ(combo.GetCurSel(), c.selected) << c.what;
         EXPECT_EQ(combo.GetWindowText(), c.editText) << c.what;
     }
@@ -151,14 +135,14 @@ TEST_F(PanelTest, FillServerListReplacesLeadingEntriesInPlace) {
 TEST_F(PanelTest, FillServerListFromTheWorkerThread) {
     const tarvo::CComboBox& combo = serverList().serverList();
     combo.SendMessage(CB_RESETCONTENT);
-    bool done = false;
+    std::atomic<bool> done{false};
     std::thread worker([&] {
         serverList().FillServerList({"网通二区"});
         done = true;
     });
-    EXPECT_TRUE(waitUntil([&] { return done; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return done.load(); }, 5000));
     worker.join();
-    EXPECT_EQ(comboEntries(combo), std::vector<std::string>{"网通二区"});
+    EXPECT_EQ(comboEntries(combo.m_hWnd), std::vector<std::string>{"网通二区"});
     EXPECT_EQ(combo.GetCurSel(), 0);
 }
 
@@ -235,7 +219,7 @@ TEST_F(PanelTest, ServerListButtonHidesOnlyWhenPressedInsideItsBox) {
     for (const Case& c : cases) {
         serverList().ShowWindow(SW_SHOWNA);
         click(panel, c.x, c.y);
-        EXPECT_EQ(!visible(panel), c.hides) << c.x << "," << c.y;
+        EXPECT_EQ(!styleVisible(panel), c.hides) << c.x << "," << c.y;
     }
     serverList().ShowWindow(SW_HIDE);
 }
@@ -251,10 +235,10 @@ TEST_F(PanelTest, ExitPanelCancelHidesAndOtherPressesLeaveItOpen) {
     // box's right edge: nothing happens.
     for (const Case& c : {Case{60, 55}, Case{5, 5}, Case{170, 100}, Case{200, 90}, Case{130, 100}}) {
         click(panel, c.x, c.y);
-        EXPECT_TRUE(visible(panel)) << c.x << "," << c.y;
+        EXPECT_TRUE(styleVisible(panel)) << c.x << "," << c.y;
     }
     click(panel, 171, 91);
-    EXPECT_FALSE(visible(panel));
+    EXPECT_FALSE(styleVisible(panel));
 }
 
 struct BossKeyCase {
@@ -286,7 +270,7 @@ TEST_F(PanelTest, SettingsButtonsHideThePanelAndApplyTheBossKey) {
         const POINT at = c.button == 13 ? POINT{351 - 35 + 10, 15} : POINT{248 + 30, 62 + 10};
         click(panel, at.x, at.y);
 
-        EXPECT_FALSE(visible(panel)) << c.what;
+        EXPECT_FALSE(styleVisible(panel)) << c.what;
         EXPECT_EQ(launcher_->bossKey().enabled(), c.enabled) << c.what;
         EXPECT_EQ(launcher_->bossKey().virtualKey(), c.storedKey) << c.what;
         EXPECT_EQ(launcher_->bossKey().modifiers(), c.storedModifiers) << c.what;
@@ -325,7 +309,7 @@ TEST_F(PanelTest, WebPageHeaderDragsAndTheCloseButtonStartsRightAfterIt) {
     for (const PressCase& p : presses) {
         webPage().ShowWindow(SW_SHOWNA);
         click(panel, p.x, p.y);
-        EXPECT_EQ(!visible(panel), p.hides) << p.x << "," << p.y;
+        EXPECT_EQ(!styleVisible(panel), p.hides) << p.x << "," << p.y;
     }
     webPage().ShowWindow(SW_HIDE);
 }
@@ -386,7 +370,7 @@ bool covered(HWND panel, POINT p, const std::vector<RECT>& boxes) {
         if (PtInRect(&box, p)) return true;
     }
     for (HWND child = GetWindow(panel, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!visible(child)) continue;
+        if (!styleVisible(child)) continue;
         RECT r = windowRect(child);
         MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&r), 2);
         if (PtInRect(&r, p)) return true;

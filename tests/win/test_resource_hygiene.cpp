@@ -17,6 +17,7 @@
 #include "win/quiet_launcher_win.h"
 
 #include "support/tray_keeper_win.h"
+#include "support/window_probes_win.h"
 #include <commctrl.h>
 #include <ole2.h>
 #include <psapi.h>
@@ -26,6 +27,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+
+using namespace tarvo_test;
 
 namespace {
 
@@ -56,10 +59,6 @@ Usage measure() {
         u.privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
     }
     return u;
-}
-
-LPARAM pointParam(int x, int y) {
-    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
 }
 
 // A left click at a client point of a panel, as the system sends it.

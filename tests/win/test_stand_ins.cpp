@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+using namespace tarvo_test;
+
 namespace {
 
 constexpr UINT kWmGameReady = 0x463;

@@ -9,22 +9,16 @@
 #include "win/quiet_launcher_win.h"
 
 #include "support/tray_keeper_win.h"
+#include "support/window_probes_win.h"
+#include "window/boss_key.h"
 #include <commctrl.h>
 #include <ole2.h>
 
 #include <memory>
 
-namespace {
+using namespace tarvo_test;
 
-// Only an icon that is there can be modified.
-bool iconShowing(HWND window) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = window;
-    data.uID = 5;
-    data.uFlags = 0;
-    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
-}
+namespace {
 
 void deleteIconBehindItsBack(HWND window) {
     NOTIFYICONDATAA data{};
@@ -46,39 +40,39 @@ TEST(TrayRestore, TaskbarCreatedBringsBackOnlyAnIconThatWasShowing) {
     KillTimer(hwnd, kWatchdogTimerId);
     KillTimer(hwnd, kProgressTimerId);
     pumpMessages();
-    ASSERT_TRUE(iconShowing(hwnd));
+    ASSERT_TRUE(trayIconPresent(hwnd, kTrayIconId));
 
     // The new taskbar has lost the icon: it is added again.
     deleteIconBehindItsBack(hwnd);
-    ASSERT_FALSE(iconShowing(hwnd));
+    ASSERT_FALSE(trayIconPresent(hwnd, kTrayIconId));
     EXPECT_EQ(SendMessageA(hwnd, taskbarCreated, 0, 0), 0);
-    EXPECT_TRUE(iconShowing(hwnd));
+    EXPECT_TRUE(trayIconPresent(hwnd, kTrayIconId));
 
     // The message while the icon is still there: it stays, and a later
     // re-creation still brings it back (the launcher still counts it as showing).
     SendMessageA(hwnd, taskbarCreated, 0, 0);
-    EXPECT_TRUE(iconShowing(hwnd));
+    EXPECT_TRUE(trayIconPresent(hwnd, kTrayIconId));
     deleteIconBehindItsBack(hwnd);
     SendMessageA(hwnd, taskbarCreated, 0, 0);
-    EXPECT_TRUE(iconShowing(hwnd));
+    EXPECT_TRUE(trayIconPresent(hwnd, kTrayIconId));
 
     // Hidden with the boss key, the icon is gone on purpose and stays gone.
     launcher->SetBossKey(true, VK_F9, HOTKEYF_CONTROL | HOTKEYF_ALT);
     SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0);
     ASSERT_FALSE(IsWindowVisible(hwnd));
-    ASSERT_FALSE(iconShowing(hwnd));
+    ASSERT_FALSE(trayIconPresent(hwnd, kTrayIconId));
     SendMessageA(hwnd, taskbarCreated, 0, 0);
-    EXPECT_FALSE(iconShowing(hwnd));
+    EXPECT_FALSE(trayIconPresent(hwnd, kTrayIconId));
     // Brought back with the boss key, the icon is back as well.
     SendMessageA(hwnd, WM_HOTKEY, kBossHotKeyId, 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
-    EXPECT_TRUE(iconShowing(hwnd));
+    EXPECT_TRUE(trayIconPresent(hwnd, kTrayIconId));
 
     // Esc removes the icon; the taskbar's re-creation does not undo that.
     SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    ASSERT_FALSE(iconShowing(hwnd));
+    ASSERT_FALSE(trayIconPresent(hwnd, kTrayIconId));
     SendMessageA(hwnd, taskbarCreated, 0, 0);
-    EXPECT_FALSE(iconShowing(hwnd));
+    EXPECT_FALSE(trayIconPresent(hwnd, kTrayIconId));
 
     launcher->DestroyWindow();
     pumpMessages();
@@ -108,20 +102,20 @@ TEST(TrayRestore, IconAppearsOnceTheShellIsThereAndHidingWaitsForIt) {
     KillTimer(hwnd, kProgressTimerId);
     launcher->ShowWindow(SW_SHOW);
     pumpMessages();
-    ASSERT_FALSE(iconShowing(hwnd));
+    ASSERT_FALSE(trayIconPresent(hwnd, kTrayIconId));
 
     // To the tray with no icon to come back through: minimised, not hidden.
     launcher->RunCaptionAction(4);
     pumpMessages();
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_TRUE(IsIconic(hwnd));
-    EXPECT_FALSE(iconShowing(hwnd));
+    EXPECT_FALSE(trayIconPresent(hwnd, kTrayIconId));
     launcher->ShowWindow(SW_RESTORE);
 
     // The shell arrives and announces its taskbar: the icon is added.
     launcher->shellThere = true;
     SendMessageA(hwnd, taskbarCreated, 0, 0);
-    EXPECT_TRUE(iconShowing(hwnd));
+    EXPECT_TRUE(trayIconPresent(hwnd, kTrayIconId));
 
     // Now hiding to the tray hides.
     launcher->RunCaptionAction(4);

@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+using namespace tarvo_test;
+
 namespace {
 
 // The launcher window with its real panels, without starting any program.
@@ -566,7 +568,7 @@ TEST(AxHost, HostWindowOwnsItsControlUntilDestroyed) {
     ASSERT_NE(parent, nullptr);
     {
         CExplorer1 browser;
-        ASSERT_TRUE(browser.Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, 400, 300}, parent, 1017));
+        ASSERT_TRUE(browser.Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, 400, 300}, parent, IDC_BROWSER));
         ASSERT_TRUE(browser.control());
         EXPECT_EQ(tarvo::liveAxHostObjects(), before + 2);  // client site and event sink
         int events = 0;
