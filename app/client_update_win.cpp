@@ -2,6 +2,7 @@
 
 #include "app/executable_image.h"
 #include "framework/handles_win.h"
+#include "framework/wnd_win.h"
 
 #include <tlhelp32.h>
 
@@ -55,7 +56,7 @@ private:
 void reportStopFailure(DWORD error) {
     char text[64];
     std::snprintf(text, sizeof(text), "关闭进程失败!错误码:%d", static_cast<int>(error));
-    ::MessageBoxA(nullptr, text, "提示", MB_OK);
+    tarvo::AfxMessageBox(nullptr, text, "提示");
 }
 
 // Ends one process; 0 on success, otherwise the error code of the failed step.

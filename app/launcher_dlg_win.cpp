@@ -2,6 +2,7 @@
 
 #include "app/programs_win.h"
 #include "framework/skin_label_win.h"
+#include "framework/text_win.h"
 #include "panels/game_host_panel_win.h"
 #include "resource.h"
 #include "window/caption_layout.h"
@@ -27,8 +28,8 @@ POINT pointFromLParam(LPARAM lParam) {
 
 CLauncherDlg::CLauncherDlg()
     : CDialog(IDD_LAUNCHER_DIALOG, nullptr),
-      trayIcon_([this](DWORD message, NOTIFYICONDATAA* data) { return ShellNotifyIcon(message, data); }) {
-    windowIcon_ = ::LoadIconA(tarvo::AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_LAUNCHER));
+      trayIcon_([this](DWORD message, NOTIFYICONDATAW* data) { return ShellNotifyIcon(message, data); }) {
+    windowIcon_ = ::LoadIconW(tarvo::AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_LAUNCHER));
 }
 
 CLauncherDlg::~CLauncherDlg() = default;
@@ -36,7 +37,7 @@ CLauncherDlg::~CLauncherDlg() = default;
 // The launcher window's message table.
 LRESULT CLauncherDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // A registered message has no fixed number, so it cannot be a case label.
-    static const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    static const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     if (taskbarCreated != 0 && message == taskbarCreated) return OnTaskbarCreated();
     switch (message) {
     case WM_CREATE:
@@ -110,11 +111,11 @@ BOOL CLauncherDlg::OnInitDialog() {
 
     // The About item of the system menu.
     if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
-        char about[256] = {};
-        ::LoadStringA(tarvo::AfxGetResourceHandle(), IDS_ABOUTBOX, about, sizeof(about));
+        wchar_t about[256] = {};
+        ::LoadStringW(tarvo::AfxGetResourceHandle(), IDS_ABOUTBOX, about, 256);
         if (about[0]) {
-            ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-            ::AppendMenuA(systemMenu, MF_STRING, kAboutCommand, about);
+            ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(systemMenu, MF_STRING, kAboutCommand, about);
         }
     }
 
@@ -123,12 +124,13 @@ BOOL CLauncherDlg::OnInitDialog() {
 
     initialised_ = true;
     trayIcon_.prepare(m_hWnd, kTrayIconId, WM_TRAYNOTIFY,
-                      ::LoadIconA(tarvo::AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_LAUNCHER)), kGameTitle);
+                      ::LoadIconW(tarvo::AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_LAUNCHER)),
+                      tarvo::utf8ToWide(kGameTitle));
     trayIcon_.add();
 
     // Geometry: the work area as the taskbar leaves it.
     std::optional<Rect> taskbar;
-    if (HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr)) {
+    if (HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) {
         RECT r{};
         ::GetWindowRect(tray, &r);
         taskbar = toRect(r);
@@ -160,10 +162,10 @@ BOOL CLauncherDlg::OnInitDialog() {
     SetTimer(kWatchdogTimerId, kWatchdogPeriodMs);
     SetTimer(kProgressTimerId, kProgressPeriodMs);
 
-    labelFont_.reset(::CreateFontA(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "宋体"));
-    ::SendMessageA(GetDlgItem(IDC_PROGRESS_TEXT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
-    ::SendMessageA(GetDlgItem(IDC_PROGRESS_PERCENT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
+    labelFont_.reset(::CreateFontW(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, L"宋体"));
+    ::SendMessageW(GetDlgItem(IDC_PROGRESS_TEXT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
+    ::SendMessageW(GetDlgItem(IDC_PROGRESS_PERCENT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
 
     // The patcher library in the current directory (not the launcher's)
     // means the game is ready at once and the progress display never runs.

@@ -60,7 +60,7 @@ public:
 
     void SetBossKey(bool enable, WORD virtualKey, WORD hotKeyFlags);
     void StartLaunchAndClose();
-    void ShowServerName(const std::string& text);
+    void ShowServerName(const std::wstring& text);
     void StartMessageBlink();
     // The player has seen the news: the label stops blinking.
     void StopMessageBlink();
@@ -99,7 +99,7 @@ protected:
     virtual void OpenAddress(const std::string& address);
     // Adds, modifies or deletes the tray icon (Shell_NotifyIconA). Virtual so
     // that tests can stand in for a shell that is not there yet.
-    virtual BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data);
+    virtual BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAW* data);
     // The templates the panels are created from. Virtual so that tests can
     // see a panel that fails to create.
     virtual PanelTemplates panelTemplates() const { return defaultPanelTemplates(); }

@@ -1,5 +1,7 @@
 #include "app/programs_win.h"
 
+#include "framework/wnd_win.h"
+
 #include <vector>
 
 std::string modulePath() {
@@ -41,7 +43,7 @@ tarvo::UniqueHandle startProgram(const std::string& program, const std::string& 
     PROCESS_INFORMATION process{};
     if (!::CreateProcessA(program.c_str(), writableLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                           nullptr, directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
-        ::MessageBoxA(failure.owner, failure.text.c_str(), failure.title.c_str(), MB_OK);
+        tarvo::AfxMessageBox(failure.owner, failure.text, failure.title);
         return tarvo::UniqueHandle();
     }
     if (process.hThread) ::CloseHandle(process.hThread);

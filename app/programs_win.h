@@ -18,7 +18,7 @@ std::string currentDirectory();
 // the path has none.
 std::string directoryOf(const std::string& path);
 
-// What a failed start tells the player in a message box.
+// What a failed start tells the player in a message box (UTF-8 texts).
 struct StartFailureMessage {
     HWND owner;
     std::string text;

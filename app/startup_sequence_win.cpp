@@ -4,6 +4,7 @@
 #include "app/client_update_win.h"
 #include "app/programs_win.h"
 #include "app/web_entry_command.h"
+#include "framework/text_win.h"
 #include "panels/game_host_panel_win.h"
 #include "panels/web_page_panel_win.h"
 #include "service/account_worker_win.h"
@@ -36,7 +37,7 @@ void CLauncherDlg::runStartupSequence() {
 
     if (readServiceSettings(launcherDirectory_ + "\\client\\http.cfg", launchParameters_.platformTag,
                             serviceSettings_) != 0) {
-        ::MessageBoxA(m_hWnd, "读取设置文件<http.cfg>失败", "", MB_OK);
+        tarvo::AfxMessageBox(m_hWnd, "读取设置文件<http.cfg>失败", "");
     }
 
     launchParameters_.markerTail = takeMarkerTail(commandLine);
@@ -46,7 +47,8 @@ void CLauncherDlg::runStartupSequence() {
     // the start fail, which is reported like any failed start.
     tarvo::UniqueHandle process = startProgram(
         launcherDirectory_ + "\\TarvoWebEntry.exe", composeWebEntryCommandLine(hostWindow, launchParameters_), "",
-        StartFailureMessage{m_hWnd, "启动TarvoWebEntry失败，文件不完整，请重新安装！", applicationName(ownPath)});
+        StartFailureMessage{m_hWnd, "启动TarvoWebEntry失败，文件不完整，请重新安装！",
+                            tarvo::wideToUtf8(tarvo::ansiToWide(applicationName(ownPath)))});
 
     CMyDlg* const serverListPanel = panels_.serverList();
     CIeDlg* const webPagePanel = panels_.webPage();

@@ -13,10 +13,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Narrow string literals are stored in the ANSI code page of the players' systems.
-set(CMAKE_C_FLAGS_INIT   "-fexec-charset=GBK")
-set(CMAKE_CXX_FLAGS_INIT "-fexec-charset=GBK")
 # One exe, no runtime DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# Resource scripts are UTF-8; windres writes their strings in the ANSI code page.
+# Resource scripts are UTF-8; the resources hold their texts as UTF-16.
 set(CMAKE_RC_FLAGS_INIT "-c 65001")

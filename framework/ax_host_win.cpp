@@ -36,7 +36,7 @@ struct HostState {
     AxEventHandler handler;
 };
 
-const char kStateProperty[] = "TarvoAxHostState";
+const wchar_t kStateProperty[] = L"TarvoAxHostState";
 
 // Posted to a new host window: make its control now, unless something asked
 // for it earlier.
@@ -44,7 +44,7 @@ constexpr UINT kCreateControlMessage = WM_USER + 0x100;
 
 HostState* stateOf(HWND window) {
     if (!window) return nullptr;
-    return static_cast<HostState*>(::GetPropA(window, kStateProperty));
+    return static_cast<HostState*>(::GetPropW(window, kStateProperty));
 }
 
 // The control's in-place object, or empty.
@@ -341,13 +341,13 @@ LRESULT handleHostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         auto* state = new (std::nothrow) HostState;
         if (!state) return FALSE;
         state->window = window;
-        ::SetPropA(window, kStateProperty, state);
+        ::SetPropW(window, kStateProperty, state);
         break;
     }
     case WM_CREATE: {
         if (HostState* state = stateOf(window)) {
             // The control's own window covers the host; do not paint over it.
-            ::SetWindowLongA(window, GWL_STYLE, ::GetWindowLongA(window, GWL_STYLE) | WS_CLIPCHILDREN);
+            ::SetWindowLongW(window, GWL_STYLE, ::GetWindowLongW(window, GWL_STYLE) | WS_CLIPCHILDREN);
             state->creationPending = true;
             // Without the posted message the control is made on first need.
             ::PostMessageW(window, kCreateControlMessage, 0, 0);
@@ -376,7 +376,7 @@ LRESULT handleHostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         break;
     case WM_NCDESTROY:
         if (HostState* state = stateOf(window)) {
-            ::RemovePropA(window, kStateProperty);
+            ::RemovePropW(window, kStateProperty);
             destroyControl(*state);  // nothing left to do unless WM_DESTROY was skipped
             delete state;
         }
@@ -394,7 +394,7 @@ LRESULT CALLBACK axHostWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 } // namespace
 
 bool registerAxHostClass() {
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);
     if (::GetClassInfoExW(instance, L"TarvoAxHost", &existing)) return true;

@@ -27,7 +27,7 @@
 namespace tarvo {
 
 // The host's window class name.
-constexpr char kAxHostClassName[] = "TarvoAxHost";
+constexpr wchar_t kAxHostClassName[] = L"TarvoAxHost";
 
 // Registers the host window class for this module. Safe to call any number
 // of times, from any thread; true when the class is registered afterwards.

@@ -18,12 +18,12 @@ void countResource(ResourceKind kind, int delta) {
 
 Bitmap loadBitmapResource(int id) {
     return Bitmap(static_cast<HBITMAP>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
 }
 
 SIZE bitmapSize(HBITMAP bitmap) {
     BITMAP info{};
-    if (!bitmap || !::GetObjectA(bitmap, sizeof(info), &info)) return SIZE{0, 0};
+    if (!bitmap || !::GetObjectW(bitmap, sizeof(info), &info)) return SIZE{0, 0};
     return SIZE{info.bmWidth, info.bmHeight};
 }
 

@@ -11,7 +11,7 @@ namespace {
 
 // The label's state, and the window procedure it had before, hang on it
 // as a window property.
-const char kStateProperty[] = "TarvoSkinLabel";
+const wchar_t kStateProperty[] = L"TarvoSkinLabel";
 
 // What a label knew before a change of its place or visibility.
 struct LabelState {
@@ -21,15 +21,15 @@ struct LabelState {
 };
 
 LabelState* stateOf(HWND label) {
-    return static_cast<LabelState*>(::GetPropA(label, kStateProperty));
+    return static_cast<LabelState*>(::GetPropW(label, kStateProperty));
 }
 
-std::string labelText(HWND label) {
-    const int length = ::GetWindowTextLengthA(label);
-    if (length <= 0) return std::string();
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
-    const int got = ::GetWindowTextA(label, buffer.data(), length + 1);
-    return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+std::wstring labelText(HWND label) {
+    const int length = ::GetWindowTextLengthW(label);
+    if (length <= 0) return std::wstring();
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+    const int got = ::GetWindowTextW(label, buffer.data(), length + 1);
+    return std::wstring(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
 }
 
 // Invalidates the parent's skin under the label and the label itself, so
@@ -49,17 +49,17 @@ void paintLabel(HWND label) {
     if (!dc) return;
     RECT client{};
     ::GetClientRect(label, &client);
-    const HFONT font = reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0));
+    const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0));
     SelectGuard selectFont(dc, font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
     // The parent chooses the colours; a brush other than the hollow one is
     // the label's background.
     HBRUSH brush = nullptr;
     if (const HWND parent = ::GetParent(label)) {
         brush = reinterpret_cast<HBRUSH>(
-            ::SendMessageA(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
+            ::SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
     }
     if (brush && brush != ::GetStockObject(NULL_BRUSH)) ::FillRect(dc, &client, brush);
-    const DWORD style = static_cast<DWORD>(::GetWindowLongA(label, GWL_STYLE));
+    const DWORD style = static_cast<DWORD>(::GetWindowLongW(label, GWL_STYLE));
     DrawLabelText(dc, client, labelText(label), style);
 }
 
@@ -75,16 +75,16 @@ bool changesPlace(HWND label, const WINDOWPOS& pos) {
 
 LRESULT CALLBACK labelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
     LabelState* found = stateOf(label);
-    if (!found) return ::DefWindowProcA(label, message, wParam, lParam);
+    if (!found) return ::DefWindowProcW(label, message, wParam, lParam);
     LabelState& state = *found;
     const WNDPROC previous = state.previous;
     switch (message) {
     case WM_SETTEXT: {
         // The same text again changes nothing on screen (the launcher sets
         // the initialising text at every erase of its background).
-        const char* text = reinterpret_cast<const char*>(lParam);
-        if (labelText(label) == (text ? text : "")) return TRUE;
-        const LRESULT result = ::CallWindowProcA(previous, label, message, wParam, lParam);
+        const wchar_t* text = reinterpret_cast<const wchar_t*>(lParam);
+        if (labelText(label) == (text ? text : L"")) return TRUE;
+        const LRESULT result = ::CallWindowProcW(previous, label, message, wParam, lParam);
         if (::IsWindowVisible(label)) invalidateUnder(label);
         return result;
     }
@@ -112,15 +112,15 @@ LRESULT CALLBACK labelProc(HWND label, UINT message, WPARAM wParam, LPARAM lPara
         paintLabel(label);
         return 0;
     case WM_NCDESTROY: {
-        ::SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        ::RemovePropA(label, kStateProperty);
+        ::SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        ::RemovePropW(label, kStateProperty);
         delete &state;
         break;
     }
     default:
         break;
     }
-    return ::CallWindowProcA(previous, label, message, wParam, lParam);
+    return ::CallWindowProcW(previous, label, message, wParam, lParam);
 }
 
 } // namespace
@@ -130,11 +130,11 @@ bool AttachSkinLabel(HWND label) {
     if (IsSkinLabel(label)) return true;
     // The state is freed when the label is destroyed.
     auto state = std::make_unique<LabelState>();
-    if (!::SetPropA(label, kStateProperty, state.get())) return false;
+    if (!::SetPropW(label, kStateProperty, state.get())) return false;
     state->previous = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&labelProc)));
+        ::SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&labelProc)));
     if (!state->previous) {
-        ::RemovePropA(label, kStateProperty);
+        ::RemovePropW(label, kStateProperty);
         return false;
     }
     state.release();
@@ -145,7 +145,7 @@ bool IsSkinLabel(HWND label) {
     return label && stateOf(label) != nullptr;
 }
 
-void DrawLabelText(HDC dc, const RECT& box, const std::string& text, DWORD style) {
+void DrawLabelText(HDC dc, const RECT& box, const std::wstring& text, DWORD style) {
     UINT format = DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS;
     switch (style & SS_TYPEMASK) {
     case SS_CENTER:
@@ -159,7 +159,7 @@ void DrawLabelText(HDC dc, const RECT& box, const std::string& text, DWORD style
         break;
     }
     RECT place = box;
-    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &place, format);
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place, format);
 }
 
 } // namespace tarvo

@@ -25,6 +25,6 @@ bool IsSkinLabel(HWND label);
 // Draws a label's text into `box` with the font and colours selected into
 // `dc`: left-aligned (centred or right-aligned for SS_CENTER / SS_RIGHT),
 // wrapped at word breaks, '&' shown as it is.
-void DrawLabelText(HDC dc, const RECT& box, const std::string& text, DWORD style = SS_LEFT);
+void DrawLabelText(HDC dc, const RECT& box, const std::wstring& text, DWORD style = SS_LEFT);
 
 } // namespace tarvo

@@ -27,7 +27,46 @@ std::string toAnsi(const wchar_t* text) {
     return std::string(buffer.data());
 }
 
+// Converts `size` units of `text` in one call; 0 units gives empty text.
+std::wstring multiByteToWide(UINT codePage, const char* text, std::size_t size) {
+    if (size == 0) return std::wstring();
+    const int count = static_cast<int>(std::min<std::size_t>(size, 0x7FFFFFFF));
+    const int length = MultiByteToWideChar(codePage, 0, text, count, nullptr, 0);
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, text, count, &wide[0], length);
+    return wide;
+}
+
 }  // namespace
+
+std::wstring utf8ToWide(const std::string& text) {
+    return multiByteToWide(CP_UTF8, text.data(), text.size());
+}
+
+std::string wideToUtf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int count = static_cast<int>(std::min<std::size_t>(text.size(), 0x7FFFFFFF));
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), count, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return std::string();
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), count, &utf8[0], length, nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring widePrefixInColumns(const wchar_t* text, std::size_t length, std::size_t maxColumns) {
+    if (!text) return std::wstring();
+    std::size_t end = 0;
+    std::size_t columns = 0;
+    while (end < length) {
+        const bool pair = IS_HIGH_SURROGATE(text[end]) && end + 1 < length && IS_LOW_SURROGATE(text[end + 1]);
+        const std::size_t width = text[end] < 0x80 ? 1 : 2;
+        if (columns + width > maxColumns) break;
+        columns += width;
+        end += pair ? 2 : 1;
+    }
+    return std::wstring(text, end);
+}
 
 std::string utf8ToAnsi(const std::string& text, unsigned codePage) {
     // c_str() stops both conversions at the first zero byte.
@@ -36,40 +75,7 @@ std::string utf8ToAnsi(const std::string& text, unsigned codePage) {
 }
 
 std::wstring ansiToWide(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int size = static_cast<int>(std::min<std::size_t>(text.size(), 0x7FFFFFFF));
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    if (length <= 0) return std::wstring();
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], length);
-    return wide;
-}
-
-std::string wideToAnsi(const std::wstring& text) {
-    return toAnsi(text.c_str());
-}
-
-std::string wideToAnsiPrefix(const wchar_t* text, std::size_t length, std::size_t maxBytes) {
-    if (!text) return std::string();
-    // Every character takes at least one byte.
-    std::size_t count = std::min(length, maxBytes);
-    if (count > 0 && count < length && IS_HIGH_SURROGATE(text[count - 1])) --count;
-    if (count == 0) return std::string();
-    const int wide = static_cast<int>(count);
-    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, text, wide, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return std::string();
-    std::string result(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, wide, &result[0], bytes, nullptr, nullptr);
-
-    // Walk whole characters (a lead byte and its trail byte count as one).
-    std::size_t end = 0;
-    while (end < result.size()) {
-        const std::size_t size = ::IsDBCSLeadByte(static_cast<BYTE>(result[end])) ? 2 : 1;
-        if (end + size > maxBytes || end + size > result.size()) break;
-        end += size;
-    }
-    result.resize(end);
-    return result;
+    return multiByteToWide(CP_ACP, text.data(), text.size());
 }
 
 } // namespace tarvo

@@ -27,7 +27,7 @@ struct UiTaskQueue::State {
 
 namespace {
 
-const char kWindowClass[] = "TarvoUiTaskWindow";
+const wchar_t kWindowClass[] = L"TarvoUiTaskWindow";
 
 // The queue of each thread that has one, by thread id.
 std::mutex& registryMutex() {
@@ -43,7 +43,7 @@ std::map<DWORD, std::shared_ptr<UiTaskQueue::State>>& registry() {
 // queue when it made the window; the message itself carries nothing.
 LRESULT CALLBACK taskWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_RUN_UI_TASKS) {
-        auto* state = reinterpret_cast<UiTaskQueue::State*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+        auto* state = reinterpret_cast<UiTaskQueue::State*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         if (!state) return 0;
         // One at a time: a task that pumps messages (a message box) lets
         // the next notification run the rest.
@@ -55,16 +55,16 @@ LRESULT CALLBACK taskWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         return 0;
     }
-    return ::DefWindowProcA(window, message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 bool registerWindowClass() {
     static const bool registered = [] {
-        WNDCLASSA windowClass{};
+        WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = taskWindowProc;
-        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
         windowClass.lpszClassName = kWindowClass;
-        return ::RegisterClassA(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+        return ::RegisterClassW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     }();
     return registered;
 }
@@ -79,10 +79,10 @@ UiTaskQueue::UiTaskQueue() {
         if (registry().count(thread)) return;
     }
     auto state = std::make_shared<State>();
-    state->window = ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      ::GetModuleHandleA(nullptr), nullptr);
+    state->window = ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      ::GetModuleHandleW(nullptr), nullptr);
     if (!state->window) return;
-    ::SetWindowLongPtrA(state->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.get()));
+    ::SetWindowLongPtrW(state->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.get()));
     std::lock_guard<std::mutex> lock(registryMutex());
     registry()[thread] = state;
     state_ = std::move(state);
@@ -100,7 +100,7 @@ UiTaskQueue::~UiTaskQueue() {
         state_->closed = true;
         dropped.swap(state_->tasks);
     }
-    ::SetWindowLongPtrA(state_->window, GWLP_USERDATA, 0);
+    ::SetWindowLongPtrW(state_->window, GWLP_USERDATA, 0);
     ::DestroyWindow(state_->window);
     // `dropped` frees the tasks here, unrun.
 }
@@ -129,7 +129,7 @@ bool postUiTask(DWORD uiThread, UiTask task) {
         state->tasks.push_back(std::move(task));
         // Under the lock: the window is destroyed only after the queue has
         // closed, so it still exists here.
-        if (::PostMessageA(state->window, WM_RUN_UI_TASKS, 0, 0)) return true;
+        if (::PostMessageW(state->window, WM_RUN_UI_TASKS, 0, 0)) return true;
         state->tasks.pop_back();
         return false;
     } catch (...) {

@@ -1,6 +1,7 @@
 #include "framework/wnd_win.h"
 
 #include "framework/barrier_win.h"
+#include "framework/text_win.h"
 
 #include <commctrl.h>
 
@@ -13,7 +14,7 @@ namespace {
 CWinApp* g_app = nullptr;
 
 // The window property that links a window to its C++ object.
-const char kObjectProperty[] = "TarvoCWnd";
+const wchar_t kObjectProperty[] = L"TarvoCWnd";
 
 // Per thread: the object waiting for its window, and the creation hook.
 thread_local CWnd* t_pendingObject = nullptr;
@@ -35,9 +36,9 @@ CWinApp::~CWinApp() {
 
 int CWinApp::Run() {
     MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
 }
@@ -46,8 +47,12 @@ CWinApp* AfxGetApp() {
     return g_app;
 }
 
+int AfxMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+    return ::MessageBoxW(owner, utf8ToWide(text).c_str(), utf8ToWide(caption).c_str(), type);
+}
+
 HINSTANCE AfxGetResourceHandle() {
-    return ::GetModuleHandleA(nullptr);
+    return ::GetModuleHandleW(nullptr);
 }
 
 int AfxWinMain(HINSTANCE) {
@@ -67,7 +72,7 @@ int AfxWinMain(HINSTANCE) {
 // it does not come back at once), and the window carries on.
 LRESULT CALLBACK tarvoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* object = CWnd::FromHandlePermanent(window);
-    if (!object) return ::DefWindowProcA(window, message, wParam, lParam);
+    if (!object) return ::DefWindowProcW(window, message, wParam, lParam);
 
     const CWnd::CurrentMessage saved = object->current_;
     object->current_ = {message, wParam, lParam};
@@ -106,7 +111,7 @@ LRESULT CALLBACK tarvoCreationHook(int code, WPARAM wParam, LPARAM lParam) {
 void CWnd::attachNextCreatedWindow(CWnd* object) {
     t_pendingObject = object;
     if (!t_creationHook) {
-        t_creationHook = ::SetWindowsHookExA(WH_CBT, tarvoCreationHook, nullptr, ::GetCurrentThreadId());
+        t_creationHook = ::SetWindowsHookExW(WH_CBT, tarvoCreationHook, nullptr, ::GetCurrentThreadId());
     }
 }
 
@@ -131,23 +136,24 @@ CWnd::~CWnd() {
 
 CWnd* CWnd::FromHandlePermanent(HWND window) {
     if (!window) return nullptr;
-    return static_cast<CWnd*>(::GetPropA(window, kObjectProperty));
+    return static_cast<CWnd*>(::GetPropW(window, kObjectProperty));
 }
 
 void CWnd::attach(HWND window) {
     m_hWnd = window;
-    ::SetPropA(window, kObjectProperty, this);
+    ::SetPropW(window, kObjectProperty, this);
+    // Set through the wide function, the window is a wide window from here on.
     previousProc_ = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&tarvoWindowProc)));
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&tarvoWindowProc)));
 }
 
 void CWnd::detach() {
     if (!m_hWnd) return;
     if (previousProc_ &&
-        reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) == &tarvoWindowProc) {
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
+        reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC)) == &tarvoWindowProc) {
+        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
     }
-    ::RemovePropA(m_hWnd, kObjectProperty);
+    ::RemovePropW(m_hWnd, kObjectProperty);
     m_hWnd = nullptr;
 }
 
@@ -156,14 +162,14 @@ LRESULT CWnd::WindowProc(UINT, WPARAM, LPARAM) {
 }
 
 LRESULT CWnd::Default() {
-    if (!previousProc_) return ::DefWindowProcA(m_hWnd, current_.message, current_.wParam, current_.lParam);
-    return ::CallWindowProcA(previousProc_, m_hWnd, current_.message, current_.wParam, current_.lParam);
+    if (!previousProc_) return ::DefWindowProcW(m_hWnd, current_.message, current_.wParam, current_.lParam);
+    return ::CallWindowProcW(previousProc_, m_hWnd, current_.message, current_.wParam, current_.lParam);
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style,
+BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
                     const RECT& rect, HWND parent, UINT id) {
     attachNextCreatedWindow(this);
-    HWND window = ::CreateWindowExA(exStyle, className, title, style, rect.left, rect.top,
+    HWND window = ::CreateWindowExW(exStyle, className, title, style, rect.left, rect.top,
                                     rect.right - rect.left, rect.bottom - rect.top, parent,
                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                                     AfxGetResourceHandle(), nullptr);
@@ -189,10 +195,18 @@ RECT CWnd::GetClientRect() const {
 }
 
 std::string CWnd::GetWindowText() const {
-    int length = ::GetWindowTextLengthA(m_hWnd);
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
-    int copied = ::GetWindowTextA(m_hWnd, buffer.data(), length + 1);
-    return std::string(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
+    const int length = ::GetWindowTextLengthW(m_hWnd);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1);
+    const int copied = ::GetWindowTextW(m_hWnd, buffer.data(), static_cast<int>(buffer.size()));
+    return wideToUtf8(std::wstring(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0));
+}
+
+void CWnd::SetWindowText(const std::string& utf8) const {
+    ::SetWindowTextW(m_hWnd, utf8ToWide(utf8).c_str());
+}
+
+void CWnd::SetDlgItemText(int id, const std::string& utf8) const {
+    ::SetDlgItemTextW(m_hWnd, id, utf8ToWide(utf8).c_str());
 }
 
 // ---------------------------------------------------------------------------
@@ -210,7 +224,7 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
     templateId_ = templateId;
     parent_ = parent;
     attachNextCreatedWindow(this);
-    HWND window = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId),
+    HWND window = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(templateId),
                                        parent ? parent->m_hWnd : nullptr, &CDialog::DialogProc, 0);
     cancelPendingAttachment();
     return window != nullptr;
@@ -227,21 +241,21 @@ INT_PTR CDialog::DoModal() {
     }
     const bool ownerWasEnabled = owner && ::IsWindowEnabled(owner);
     if (ownerWasEnabled) ::EnableWindow(owner, FALSE);
-    if (m_hWnd && !(::GetWindowLongA(m_hWnd, GWL_STYLE) & WS_VISIBLE) && !endModal_) {
+    if (m_hWnd && !(::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VISIBLE) && !endModal_) {
         ::ShowWindow(m_hWnd, SW_SHOW);
     }
 
     MSG msg;
     while (!endModal_ && m_hWnd) {
-        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got <= 0) {
             // A quit message ends this loop; outer loops must see it too.
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        if (!::IsDialogMessageA(m_hWnd, &msg)) {
+        if (!::IsDialogMessageW(m_hWnd, &msg)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
 
@@ -291,9 +305,9 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 std::string CComboBox::GetLBText(int index) const {
     LRESULT length = SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
     if (length == CB_ERR) return std::string();
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
     SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
-    return std::string(buffer.data());
+    return wideToUtf8(buffer.data());
 }
 
 void CHotKeyCtrl::GetHotKey(WORD& virtualKey, WORD& modifiers) const {

@@ -35,11 +35,18 @@ private:
 };
 
 CWinApp* AfxGetApp();
+// A message box with UTF-8 text and caption, shown as wide text so that it
+// reads right on every system; returns the button pressed.
+int AfxMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type = MB_OK);
 HINSTANCE AfxGetResourceHandle();
 // Entry point helper called by WinMain: runs the application object.
 int AfxWinMain(HINSTANCE instance);
 
-// A window. Either owns the window it created (it is then attached: messages
+// A window. Every window this framework makes or subclasses is a wide
+// (Unicode) window, and texts cross this interface as UTF-8 or wide text:
+// they read right whatever the system's ANSI code page.
+//
+// Either owns the window it created (it is then attached: messages
 // reach WindowProc), or merely refers to a window made elsewhere (a control),
 // or, as the windowless caption buttons do, has no window at all.
 class CWnd {
@@ -54,7 +61,7 @@ public:
     static CWnd* FromHandlePermanent(HWND window);
 
     // Creates a window of a registered class and attaches this object to it.
-    BOOL CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style,
+    BOOL CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
                   const RECT& rect, HWND parent, UINT id);
     // Refers to a window made elsewhere without taking over its messages.
     void Bind(HWND window) { m_hWnd = window; }
@@ -70,14 +77,16 @@ public:
         return ::MoveWindow(m_hWnd, x, y, width, height, repaint);
     }
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
-    void SetDlgItemText(int id, const std::string& text) const { ::SetDlgItemTextA(m_hWnd, id, text.c_str()); }
+    // Texts: UTF-8 or wide in, UTF-8 out.
+    void SetDlgItemText(int id, const std::string& utf8) const;
+    void SetDlgItemText(int id, const std::wstring& text) const { ::SetDlgItemTextW(m_hWnd, id, text.c_str()); }
     std::string GetWindowText() const;
-    void SetWindowText(const std::string& text) const { ::SetWindowTextA(m_hWnd, text.c_str()); }
+    void SetWindowText(const std::string& utf8) const;
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+        return ::SendMessageW(m_hWnd, message, wParam, lParam);
     }
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::PostMessageA(m_hWnd, message, wParam, lParam);
+        return ::PostMessageW(m_hWnd, message, wParam, lParam);
     }
     UINT_PTR SetTimer(UINT_PTR id, UINT period) const { return ::SetTimer(m_hWnd, id, period, nullptr); }
     BOOL KillTimer(UINT_PTR id) const { return ::KillTimer(m_hWnd, id); }

@@ -6,10 +6,10 @@
 
 namespace {
 
-// ANSI code page text as an automation string; null when out of memory.
-BSTR ansiToBstr(const std::string& text) {
+// UTF-8 text as an automation string; null when out of memory.
+BSTR utf8ToBstr(const std::string& text) {
     try {
-        const std::wstring wide = tarvo::ansiToWide(text);
+        const std::wstring wide = tarvo::utf8ToWide(text);
         return ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     } catch (...) {
         return nullptr;
@@ -25,9 +25,9 @@ CExplorer1::~CExplorer1() {
 
 BOOL CExplorer1::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
     if (!tarvo::registerAxHostClass()) return FALSE;
-    HWND window = ::CreateWindowExA(0, tarvo::kAxHostClassName, kWebBrowserClassId, style, rect.left, rect.top,
+    HWND window = ::CreateWindowExW(0, tarvo::kAxHostClassName, kWebBrowserClassId, style, rect.left, rect.top,
                                     rect.right - rect.left, rect.bottom - rect.top, parent,
-                                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), ::GetModuleHandleA(nullptr),
+                                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), ::GetModuleHandleW(nullptr),
                                     nullptr);
     Bind(window);
     return window != nullptr;
@@ -53,7 +53,7 @@ HRESULT CExplorer1::Navigate(const std::string& address) const {
         argument.vt = VT_ERROR;
         argument.scode = DISP_E_PARAMNOTFOUND;
     }
-    BSTR url = ansiToBstr(address);
+    BSTR url = utf8ToBstr(address);
     if (!url) return E_OUTOFMEMORY;
     arguments[4].vt = VT_BSTR;
     arguments[4].bstrVal = url;

@@ -12,7 +12,7 @@
 #include <string>
 
 // The WebBrowser control's class id, as the host window's text names it.
-constexpr char kWebBrowserClassId[] = "{8856F961-340A-11D0-A96B-00C04FD705A2}";
+constexpr wchar_t kWebBrowserClassId[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
 
 class CExplorer1 : public tarvo::CWnd {
 public:
@@ -33,7 +33,7 @@ public:
     tarvo::ComPtr<IWebBrowser2> webBrowser() const;
 
     // Navigate(address) as a method with the four optional arguments absent.
-    // address is text in the ANSI code page. Returns the call's result
+    // address is UTF-8 text. Returns the call's result
     // (E_NOINTERFACE without a control).
     HRESULT Navigate(const std::string& address) const;
 

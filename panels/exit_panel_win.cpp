@@ -19,8 +19,8 @@ BOOL CExitDlg::OnInitDialog() {
     addButton(kButtonExitCancel);
     addButton(kButtonExitConfirm);
 
-    textFont_.reset(::CreateFontA(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, 0, 0, 0, 0, FF_SWISS | DEFAULT_PITCH,
-                                  "黑体"));
+    textFont_.reset(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, 0, 0, 0, 0, FF_SWISS | DEFAULT_PITCH,
+                                  L"黑体"));
     text_.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), TRUE);
     return TRUE;
 }

@@ -8,22 +8,23 @@
 #include "window/skin_button_win.h"
 
 #include "framework/skin_label_win.h"
+#include "framework/text_win.h"
 
 #include <commctrl.h>
 
 namespace {
 
 // The settings panel a hot-key field belongs to, as a window property.
-const char kPanelProperty[] = "TarvoSettingsPanel";
+const wchar_t kPanelProperty[] = L"TarvoSettingsPanel";
 
 const COLORREF kFieldGround = RGB(12, 10, 7);
 const COLORREF kFieldEdge = RGB(64, 49, 33);
 
 // The static texts of the panel are hollow labels over the bitmap.
 BOOL CALLBACK attachLabel(HWND child, LPARAM) {
-    char className[16] = {};
-    ::GetClassNameA(child, className, sizeof(className));
-    if (::lstrcmpiA(className, "Static") == 0) tarvo::AttachSkinLabel(child);
+    wchar_t className[16] = {};
+    ::GetClassNameW(child, className, 16);
+    if (::lstrcmpiW(className, L"Static") == 0) tarvo::AttachSkinLabel(child);
     return TRUE;
 }
 
@@ -41,16 +42,16 @@ BOOL CMyCfgDlg::OnInitDialog() {
     confirmButton_ = addButton(kButtonSettingsConfirm);
     ::EnumChildWindows(m_hWnd, attachLabel, 0);
     if (const HWND field = hotKeyField_.m_hWnd) {
-        ::SetPropA(field, kPanelProperty, this);
+        ::SetPropW(field, kPanelProperty, this);
         hotKeyFieldPrevious_ = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CMyCfgDlg::hotKeyFieldProc)));
+            ::SetWindowLongPtrW(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CMyCfgDlg::hotKeyFieldProc)));
     }
     return TRUE;
 }
 
 LRESULT CALLBACK CMyCfgDlg::hotKeyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto* panel = static_cast<const CMyCfgDlg*>(::GetPropA(field, kPanelProperty));
-    if (!panel || !panel->hotKeyFieldPrevious_) return ::DefWindowProcA(field, message, wParam, lParam);
+    const auto* panel = static_cast<const CMyCfgDlg*>(::GetPropW(field, kPanelProperty));
+    if (!panel || !panel->hotKeyFieldPrevious_) return ::DefWindowProcW(field, message, wParam, lParam);
     const WNDPROC previous = panel->hotKeyFieldPrevious_;
     switch (message) {
     case WM_NCPAINT:
@@ -60,18 +61,18 @@ LRESULT CALLBACK CMyCfgDlg::hotKeyFieldProc(HWND field, UINT message, WPARAM wPa
     case WM_PAINT: {
         // Let the control do its own painting (it places its caret there),
         // then draw the field over it.
-        const LRESULT result = ::CallWindowProcA(previous, field, message, wParam, lParam);
+        const LRESULT result = ::CallWindowProcW(previous, field, message, wParam, lParam);
         panel->DrawHotKeyField();
         return result;
     }
     case WM_NCDESTROY:
-        ::SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        ::RemovePropA(field, kPanelProperty);
+        ::SetWindowLongPtrW(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        ::RemovePropW(field, kPanelProperty);
         break;
     default:
         break;
     }
-    return ::CallWindowProcA(previous, field, message, wParam, lParam);
+    return ::CallWindowProcW(previous, field, message, wParam, lParam);
 }
 
 std::string CMyCfgDlg::HotKeyText(WORD virtualKey, WORD modifiers) {
@@ -80,11 +81,11 @@ std::string CMyCfgDlg::HotKeyText(WORD virtualKey, WORD modifiers) {
     if (modifiers & HOTKEYF_CONTROL) text += "Ctrl + ";
     if (modifiers & HOTKEYF_SHIFT) text += "Shift + ";
     if (modifiers & HOTKEYF_ALT) text += "Alt + ";
-    LONG scan = static_cast<LONG>(::MapVirtualKeyA(virtualKey, 0)) << 16;
+    LONG scan = static_cast<LONG>(::MapVirtualKeyW(virtualKey, 0)) << 16;
     if (modifiers & HOTKEYF_EXT) scan |= 1L << 24;
-    char name[64] = {};
-    if (::GetKeyNameTextA(scan, name, sizeof(name)) > 0) {
-        text += name;
+    wchar_t name[64] = {};
+    if (::GetKeyNameTextW(scan, name, 64) > 0) {
+        text += tarvo::wideToUtf8(name);
     } else if ((virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z')) {
         text += static_cast<char>(virtualKey);
     } else {
@@ -119,14 +120,14 @@ void CMyCfgDlg::DrawHotKeyField() const {
     WORD virtualKey = 0;
     WORD modifiers = 0;
     hotKeyField_.GetHotKey(virtualKey, modifiers);
-    const HFONT font = reinterpret_cast<HFONT>(::SendMessageA(field, WM_GETFONT, 0, 0));
+    const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(field, WM_GETFONT, 0, 0));
     tarvo::SelectGuard selectFont(dc.get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc.get(), TRANSPARENT);
     ::SetTextColor(dc.get(), skin::kTextColour);
     RECT text = inside;
     text.left += 2;
-    const std::string shown = HotKeyText(virtualKey, modifiers);
-    ::DrawTextA(dc.get(), shown.c_str(), static_cast<int>(shown.size()), &text,
+    const std::wstring shown = tarvo::utf8ToWide(HotKeyText(virtualKey, modifiers));
+    ::DrawTextW(dc.get(), shown.c_str(), static_cast<int>(shown.size()), &text,
                 DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 

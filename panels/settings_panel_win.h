@@ -34,7 +34,7 @@ public:
     // the panel's own device context after its background, and again
     // whenever the field itself repaints.
     void DrawHotKeyField() const;
-    // The text the field shows for a key in the hot-key control's encoding.
+    // The text (UTF-8) the field shows for a key in the hot-key control's encoding.
     static std::string HotKeyText(WORD virtualKey, WORD modifiers);
 
 protected:

@@ -325,8 +325,8 @@ HRESULT CIeDlg::Dispatch(bool lookUp, WORD, const OLECHAR* name, DISPPARAMS* arg
     }
 }
 
-// The server's name as text (the standard variant-to-string conversion, then
-// the ANSI code page, at most kServerNameLimitBytes of it) goes to the
+// The server's name as text (the standard variant-to-string conversion, at
+// most kServerNameLimitColumns of it, still wide) goes to the
 // launcher's message label. A value with no text form (null, an array, an
 // object without a value) is a type mismatch of argument 0 for the script,
 // and the launcher is left alone.
@@ -347,7 +347,7 @@ HRESULT CIeDlg::getGsName(const VARIANT& argument, VARIANT& result, UINT* argume
         }
         given = text.v.bstrVal;
     }
-    const std::string name = tarvo::wideToAnsiPrefix(given, ::SysStringLen(given), kServerNameLimitBytes);
+    const std::wstring name = tarvo::widePrefixInColumns(given, ::SysStringLen(given), kServerNameLimitColumns);
     BSTR reply = ::SysAllocString(kGetGsNameResult);
     if (!reply) return E_OUTOFMEMORY;
     result.vt = VT_BSTR;  // the caller clears the result whatever happens next

@@ -104,9 +104,9 @@ bool installHostUIHandler(IDispatch* document, IDocHostUIHandler* handler);
 
 class CIeDlg : public tarvo::CDialog, public CScriptBridge {
 public:
-    // The most of the server's name (getGsName) that is shown, in bytes of
-    // the ANSI code page.
-    static constexpr std::size_t kServerNameLimitBytes = 256;
+    // The most of the server's name (getGsName) that is shown, in columns:
+    // one an ASCII character, two any other (its width on the title strip).
+    static constexpr std::size_t kServerNameLimitColumns = 256;
 
     explicit CIeDlg(CLauncherDlg* owner);
     ~CIeDlg() override;
@@ -116,7 +116,7 @@ public:
     BOOL Create(UINT templateId, tarvo::CWnd* parent);
     BOOL OnInitDialog() override;
 
-    // Opens `address` (ANSI code page) in the browser when it is empty or a
+    // Opens `address` (UTF-8) in the browser when it is empty or a
     // web address (isWebAddress); anything else is not opened. May be called
     // from any thread: off the panel's own thread the address goes to that
     // thread's task queue (tarvo::postUiTask) and is opened there. Works

@@ -19,16 +19,14 @@ constexpr int kRequestPage = 2;
 
 // Downloads the reply to one request type and takes one value from it with
 // `take`. nullopt when the download fails or the reply does not parse;
-// otherwise the value converted to the ANSI code page (empty when absent).
+// otherwise the value as UTF-8 (empty when absent).
 template <typename Take>
 std::optional<std::string> askService(const AccountInfoTargets& targets, int type, Take take) {
     try {
         std::string body;
         if (!DownloadUrlBytes(MakeRequestUrl(targets.values, type), body, targets.limits))
             return std::nullopt;
-        const std::optional<std::string> value = take(body);
-        if (!value) return std::nullopt;
-        return tarvo::utf8ToAnsi(*value);
+        return take(body);
     } catch (...) {
         return std::nullopt;  // out of memory on the way: a failed request
     }
@@ -38,7 +36,7 @@ std::optional<std::string> askService(const AccountInfoTargets& targets, int typ
 // handle there.
 void showUserName(HWND launcher, const std::string& name) {
     if (!launcher || !IsWindow(launcher)) return;
-    SetDlgItemTextA(launcher, IDC_PLAYER_NAME, name.c_str());
+    SetDlgItemTextW(launcher, IDC_PLAYER_NAME, tarvo::utf8ToWide(name).c_str());
     if (HWND label = GetDlgItem(launcher, IDC_PLAYER_NAME)) ShowWindow(label, SW_SHOW);
 }
 
@@ -76,11 +74,11 @@ void askAllThree(const AccountInfoTargets& targets) {
 
 int fillServerListControl(HWND combo, const std::vector<std::string>& names) {
     for (std::size_t i = 0; i < names.size(); ++i) {
-        SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(i), 0);
-        SendMessageA(combo, CB_INSERTSTRING, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(names[i].c_str()));
+        const std::wstring name = tarvo::utf8ToWide(names[i]);
+        SendMessageW(combo, CB_DELETESTRING, static_cast<WPARAM>(i), 0);
+        SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name.c_str()));
     }
-    return static_cast<int>(SendMessageA(combo, CB_SETCURSEL, 0, 0));
+    return static_cast<int>(SendMessageW(combo, CB_SETCURSEL, 0, 0));
 }
 
 bool startAccountInfoWorker(const AccountInfoTargets& targets) {

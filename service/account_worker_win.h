@@ -17,7 +17,7 @@
 #include "service/download_win.h"
 #include "service/request_sign.h"
 
-// Opens a page address in the web page panel `panel`; runs on the UI thread.
+// Opens a page address (UTF-8) in the web page panel `panel`; runs on the UI thread.
 using OpenPageFunction = void (*)(HWND panel, const std::string& address);
 
 struct AccountInfoTargets {
@@ -34,7 +34,7 @@ struct AccountInfoTargets {
 // Replaces the first names.size() entries of the combo box in place (delete
 // then insert at each index, unsorted), leaves later entries alone, then
 // selects entry 0. Returns the result of the selection message.
-int fillServerListControl(HWND combo, const std::vector<std::string>& names);
+int fillServerListControl(HWND combo, const std::vector<std::string>& names);  // UTF-8 names
 
 // Starts the worker with a copy of `targets`; the thread handle is closed at
 // once and nobody waits for the thread. False if no thread could be started.

@@ -24,7 +24,7 @@ public:
     // the background's size.
     void PlaceNearOwner() override;
 
-    // Replaces the first names.size() entries of the combo box in place and
+    // Replaces the first names.size() entries (UTF-8) of the combo box in place and
     // keeps later ones, then selects entry 0. Returns the selection
     // message's result. The account-information worker's answer reaches it
     // on the UI thread (through the task queue); it only sends messages to

@@ -31,8 +31,8 @@ bool leftButtonStillDown() {
     const int key = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
     if (!(::GetAsyncKeyState(key) & 0x8000)) return false;
     MSG waiting;
-    if (::PeekMessageA(&waiting, nullptr, WM_NCLBUTTONUP, WM_NCLBUTTONUP, PM_NOREMOVE | PM_NOYIELD)) return false;
-    if (::PeekMessageA(&waiting, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE | PM_NOYIELD)) return false;
+    if (::PeekMessageW(&waiting, nullptr, WM_NCLBUTTONUP, WM_NCLBUTTONUP, PM_NOREMOVE | PM_NOYIELD)) return false;
+    if (::PeekMessageW(&waiting, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE | PM_NOYIELD)) return false;
     return true;
 }
 
@@ -48,7 +48,7 @@ LRESULT CLauncherDlg::OnNcHitTest(POINT point) {
 
 BOOL CLauncherDlg::OnSetCursor(HWND window, UINT hitCode, UINT) {
     if (window && window != m_hWnd) return FALSE;  // a child sets its own cursor
-    ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(cursorForHitCode(static_cast<int>(hitCode)))));
+    ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(cursorForHitCode(static_cast<int>(hitCode)))));
     return TRUE;
 }
 

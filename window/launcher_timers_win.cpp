@@ -81,7 +81,7 @@ void CLauncherDlg::StopMessageBlink() {
     KillTimer(kBlinkTimerId);
 }
 
-void CLauncherDlg::ShowServerName(const std::string& text) {
+void CLauncherDlg::ShowServerName(const std::wstring& text) {
     const HWND label = GetDlgItem(IDC_MESSAGE_LABEL);
     ::ShowWindow(label, SW_SHOW);
     SetDlgItemText(IDC_MESSAGE_LABEL, text);

@@ -41,8 +41,8 @@ void CLauncherDlg::HideAllWindows() {
 
 // ---- Tray icon and boss key -------------------------------------------------
 
-BOOL CLauncherDlg::ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) {
-    return ::Shell_NotifyIconA(message, data);
+BOOL CLauncherDlg::ShellNotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
+    return ::Shell_NotifyIconW(message, data);
 }
 
 LRESULT CLauncherDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {

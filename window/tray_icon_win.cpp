@@ -1,16 +1,15 @@
 #include "window/tray_icon_win.h"
 
-#include <cstring>
 
-void TrayIcon::prepare(HWND window, UINT id, UINT callbackMessage, HICON icon, const char* tip) {
-    data_ = NOTIFYICONDATAA{};
-    data_.cbSize = NOTIFYICONDATAA_V1_SIZE;  // 88 bytes: the 64-character-tip layout
+void TrayIcon::prepare(HWND window, UINT id, UINT callbackMessage, HICON icon, const std::wstring& tip) {
+    data_ = NOTIFYICONDATAW{};
+    data_.cbSize = NOTIFYICONDATAW_V1_SIZE;  // the 64-character-tip layout
     data_.hWnd = window;
     data_.uID = id;
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = callbackMessage;
     data_.hIcon = icon;
-    std::strncpy(data_.szTip, tip, sizeof(data_.szTip) - 1);
+    tip.copy(data_.szTip, sizeof(data_.szTip) / sizeof(data_.szTip[0]) - 1);
     prepared_ = true;
 }
 
@@ -34,7 +33,7 @@ void TrayIcon::restoreOnNewTaskbar() {
     add();
     // Refused because it is still there (a message not from a real new
     // taskbar): it is showing all the same.
-    NOTIFYICONDATAA probe = data_;
+    NOTIFYICONDATAW probe = data_;
     probe.uFlags = 0;
     present_ = notify_(NIM_MODIFY, &probe) != FALSE;
 }

@@ -10,16 +10,18 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <string>
 
 class TrayIcon {
 public:
-    // Adds, modifies or deletes an icon (Shell_NotifyIconA or a stand-in).
-    using Notify = std::function<BOOL(DWORD message, NOTIFYICONDATAA* data)>;
+    // Adds, modifies or deletes an icon (Shell_NotifyIconW or a stand-in).
+    using Notify = std::function<BOOL(DWORD message, NOTIFYICONDATAW* data)>;
 
     explicit TrayIcon(Notify notify) : notify_(std::move(notify)) {}
 
     // Fills in the icon's description; nothing is shown yet.
-    void prepare(HWND window, UINT id, UINT callbackMessage, HICON icon, const char* tip);
+    // The tip is wide text, so that it reads right on every system.
+    void prepare(HWND window, UINT id, UINT callbackMessage, HICON icon, const std::wstring& tip);
 
     // The icon is wanted from now on; shown when the shell accepts it.
     void add();
@@ -30,11 +32,11 @@ public:
 
     bool wanted() const { return wanted_; }
     bool present() const { return present_; }
-    const NOTIFYICONDATAA& data() const { return data_; }
+    const NOTIFYICONDATAW& data() const { return data_; }
 
 private:
     Notify notify_;
-    NOTIFYICONDATAA data_{};
+    NOTIFYICONDATAW data_{};
     bool prepared_ = false;
     bool wanted_ = false;
     bool present_ = false;

@@ -211,7 +211,7 @@ std::vector<HWND> topLevelWindows(DWORD pid);
 // descendants.
 std::vector<HWND> allWindows(DWORD pid);
 
-// Class name and window text of a window.
+// Class name and window text (UTF-8, read wide) of a window.
 std::string windowClass(HWND hwnd);
 std::string windowText(HWND hwnd);
 

@@ -1,23 +1,24 @@
-// Text conversion for the tests and tools: the launcher's text is ANSI (the
-// system code page); text read from other processes comes as wide text.
+// Text conversion for the tests and tools: text is read from windows as wide
+// text and compared as UTF-8, the same on every system locale.
 // Header only, so that the benchmark tools can use it without the test
 // library.
 #pragma once
 
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 namespace tarvo_test {
 
-// Wide text converted to the ANSI code page, up to its first NUL.
-inline std::string ansiFromWide(const std::wstring& text) {
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], bytes, nullptr, nullptr);
-    ansi.resize(std::strlen(ansi.c_str()));
-    return ansi;
+// Wide text as UTF-8, all of it: what tests compare, whatever the system's
+// code page.
+inline std::string utf8FromWide(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int count = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), count, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), count, &utf8[0], bytes, nullptr, nullptr);
+    return utf8;
 }
 
 }  // namespace tarvo_test

@@ -120,7 +120,8 @@ inline std::string comboEntry(HWND combo, int index = 0) {
     if (length == CB_ERR) return std::string();
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
-    return ansiFromWide(text);
+    text.resize(std::wcslen(text.c_str()));
+    return utf8FromWide(text);
 }
 
 // Every entry, in order.

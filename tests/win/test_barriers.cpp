@@ -42,7 +42,7 @@ protected:
 
 TEST(Barriers, WindowThatThrowsAnswersZeroAndCarriesOn) {
     ThrowingWindow window;
-    ASSERT_TRUE(window.CreateEx(0, "STATIC", "", WS_POPUP | WS_VISIBLE, RECT{0, 0, 50, 50}, nullptr, 0));
+    ASSERT_TRUE(window.CreateEx(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, RECT{0, 0, 50, 50}, nullptr, 0));
     EXPECT_EQ(window.SendMessage(kThrowRuntimeError, 1, 2), 0);
     EXPECT_EQ(window.SendMessage(kThrowBadAlloc), 0);
     EXPECT_EQ(window.SendMessage(kAnswer), 42);

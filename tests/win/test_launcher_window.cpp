@@ -6,6 +6,7 @@
 // started unless a test starts them itself; the timers are stopped and their
 // ticks sent by hand.
 #include "app/launcher_dlg_win.h"
+#include "framework/text_win.h"
 #include "panels/exit_panel_win.h"
 #include "panels/game_host_panel_win.h"
 #include "panels/settings_panel_win.h"
@@ -89,8 +90,8 @@ protected:
 // Whether the launcher's tray icon is in the notification area: only an
 // icon that is there can be modified.
 bool trayIconPresent(const CLauncherDlg& launcher) {
-    NOTIFYICONDATAA data = launcher.trayIcon().data();
-    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+    NOTIFYICONDATAW data = launcher.trayIcon().data();
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 bool visible(const tarvo::CWnd* window) {
@@ -379,7 +380,7 @@ TEST_F(LauncherWindow, ButtonsHoverPressAndReleaseOnlyInsideTheirBoxes) {
         EXPECT_EQ(launcher->PressedButtonAt(buttonCentre(hwnd, b.index)), b.index);
     }
     EXPECT_EQ(launcher->PressedButtonAt(buttonCentre(hwnd, 3)), -1);
-    launcher->ShowServerName("S1");
+    launcher->ShowServerName(L"S1");
     EXPECT_EQ(launcher->PressedButtonAt(buttonCentre(hwnd, 3)), 3);
 }
 
@@ -515,7 +516,7 @@ TEST_F(LauncherWindow, WebPageButtonTogglesThePanelOnceTheServerNameHasArrived) 
     clickButton(3);
     EXPECT_FALSE(visible(launcher->panels().webPage()));
 
-    launcher->ShowServerName("S1");
+    launcher->ShowServerName(L"S1");
     launcher->StartMessageBlink();
     clickButton(3);
     ASSERT_TRUE(visible(launcher->panels().webPage()));
@@ -531,7 +532,7 @@ TEST_F(LauncherWindow, WebPageButtonTogglesThePanelOnceTheServerNameHasArrived) 
 
 TEST_F(LauncherWindow, MinimiseButtonHidesThePanelsAndTheGame) {
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
-    launcher->ShowServerName("S1");
+    launcher->ShowServerName(L"S1");
     clickButton(3);
     clickButton(7);
     ASSERT_TRUE(visible(launcher->panels().webPage()));
@@ -660,7 +661,7 @@ TEST_F(LauncherWindow, GameAreaLabelAndPanelsFollowTheWindow) {
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     clickButton(2);  // the settings panel follows the window
     ASSERT_TRUE(visible(launcher->panels().settings()));
-    launcher->ShowServerName("S1");
+    launcher->ShowServerName(L"S1");
 
     MoveWindow(hwnd, 100, 60, 1100, 800, TRUE);
     RECT proposed = {100, 60, 1200, 860};
@@ -744,7 +745,7 @@ TEST_F(LauncherWindow, WebPageButtonIsDrawnOnlyOnceTheServerNameHasArrived) {
         ClientPixels screen(hwnd);
         EXPECT_EQ(hex(screen.at(left + probe.x, 19 + probe.y)), hex(band.pixel((left + probe.x) % 51, 19 + probe.y)));
     }
-    launcher->ShowServerName("S1");
+    launcher->ShowServerName(L"S1");
     {
         ClientPixels screen(hwnd);
         EXPECT_EQ(hex(screen.at(left + probe.x, 19 + probe.y)), hex(image.pixel(probe.x, probe.y)));
@@ -935,7 +936,7 @@ TEST_F(LauncherWindow, WatchdogQuitsOnceTheReportedGameWindowIsGone) {
 }
 
 TEST_F(LauncherWindow, NewMessageLabelBlinksWithOneTimer) {
-    launcher->ShowServerName("S1");
+    launcher->ShowServerName(L"S1");
     launcher->StartMessageBlink();
     launcher->StartMessageBlink();
     EXPECT_TRUE(launcher->messageTimerStarted());
@@ -990,7 +991,8 @@ TEST_F(LauncherWindow, PlayerNameIsDrawnWholeAndCleanOverTheTitleStrip) {
         const char* text;
     } texts[] = {{"欢迎光临！天下"}, {"玄洲游侠"}, {"A&B 玄洲"}, {"纵横玄洲之青龙游侠客"}};
     for (const auto& t : texts) {
-        SetDlgItemTextA(hwnd, IDC_PLAYER_NAME, t.text);
+        const std::wstring wide = tarvo::utf8ToWide(t.text);
+        SetDlgItemTextW(hwnd, IDC_PLAYER_NAME, wide.c_str());
         ShowWindow(name, SW_SHOW);
         flushPaint(hwnd);
 
@@ -998,7 +1000,7 @@ TEST_F(LauncherWindow, PlayerNameIsDrawnWholeAndCleanOverTheTitleStrip) {
         HDC measure = GetDC(name);
         HGDIOBJ old = SelectObject(measure, reinterpret_cast<HGDIOBJ>(SendMessageA(name, WM_GETFONT, 0, 0)));
         SIZE extent{};
-        GetTextExtentPoint32A(measure, t.text, static_cast<int>(strlen(t.text)), &extent);
+        GetTextExtentPoint32W(measure, wide.c_str(), static_cast<int>(wide.size()), &extent);
         SelectObject(measure, old);
         ReleaseDC(name, measure);
         EXPECT_LE(extent.cx, box.width()) << t.text;
@@ -1012,7 +1014,7 @@ TEST_F(LauncherWindow, PlayerNameIsDrawnWholeAndCleanOverTheTitleStrip) {
         SetBkColor(expected.dc(), kBlack);
         SetBkMode(expected.dc(), OPAQUE);
         RECT place = toRECT(box);
-        DrawTextA(expected.dc(), t.text, -1, &place, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+        DrawTextW(expected.dc(), wide.c_str(), -1, &place, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
 
         const Pixels shown = Pixels::OfClient(hwnd);
         EXPECT_GT(differingPixels(shown, skin, toRECT(box)), 20) << t.text << ": the name is drawn";
@@ -1203,7 +1205,7 @@ TEST(TrayIconOwner, WantedAndShownFollowTheShell) {
         bool there = false;
         bool hasIcon = false;
     } shell;
-    TrayIcon icon([&shell](DWORD message, NOTIFYICONDATAA*) -> BOOL {
+    TrayIcon icon([&shell](DWORD message, NOTIFYICONDATAW*) -> BOOL {
         if (!shell.there) return FALSE;
         switch (message) {
         case NIM_ADD:
@@ -1220,7 +1222,7 @@ TEST(TrayIconOwner, WantedAndShownFollowTheShell) {
         }
         return FALSE;
     });
-    icon.prepare(nullptr, kTrayIconId, WM_TRAYNOTIFY, nullptr, "QuarrionOL");
+    icon.prepare(nullptr, kTrayIconId, WM_TRAYNOTIFY, nullptr, L"QuarrionOL");
 
     enum class Do { Add, Remove, NewTaskbar };
     struct Step {
@@ -1268,13 +1270,13 @@ TEST_F(LauncherWindow, ShutDownEndsTheClientReleasesTheHotKeyAndRemovesTheTrayIc
                     DUPLICATE_SAME_ACCESS);
     launcher->WatchWebEntryProcess(copy);
     launcher->SetBossKey(true, VK_F8, HOTKEYF_SHIFT);
-    const NOTIFYICONDATAA tray = launcher->trayIcon().data();
+    const NOTIFYICONDATAW tray = launcher->trayIcon().data();
 
     launcher->DestroyWindow();
     EXPECT_EQ(client.waitExit(5000), std::optional<DWORD>(0));
     EXPECT_FALSE(hotKeyTaken(MOD_SHIFT, VK_F8));
-    NOTIFYICONDATAA probe = tray;
-    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));
+    NOTIFYICONDATAW probe = tray;
+    EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe));
     EXPECT_TRUE(launcher->captionButtons().empty());
     EXPECT_TRUE(launcher->panels().all().empty());
 }

@@ -3,6 +3,7 @@
 // Mouse input is sent as the window messages the system would send.
 
 #include "app/launcher_dlg_win.h"
+#include "framework/text_win.h"
 #include "panels/exit_panel_win.h"
 #include "panels/settings_panel_win.h"
 #include "panels/web_page_panel_win.h"
@@ -123,7 +124,8 @@ TEST_F(PanelTest, FillServerListReplacesLeadingEntriesInPlace) {
     for (const Case& c : cases) {
         combo.SendMessage(CB_RESETCONTENT);
         for (size_t i = 0; i < c.before.size(); ++i) {
-            combo.SendMessage(CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(c.before[i].c_str()));
+            const std::wstring entry = tarvo::utf8ToWide(c.before[i]);
+            combo.SendMessage(CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(entry.c_str()));
         }
         serverList().FillServerList(c.names);
         EXPECT_EQ(comboEntries(combo.m_hWnd), c.after) << c.what;

@@ -82,7 +82,7 @@ protected:
         hwnd = launcher->m_hWnd;
         KillTimer(hwnd, kWatchdogTimerId);  // the watchdog is not ticked: it may end the loop
         KillTimer(hwnd, kProgressTimerId);
-        launcher->ShowServerName("S1");  // the web page button takes part
+        launcher->ShowServerName(L"S1");  // the web page button takes part
         pumpMessages();
     }
     void TearDown() override {

@@ -2,6 +2,7 @@
 // client, Launch.exe and the auto-patcher. The web-entry client is given a
 // launcher-like window of this test program to draw into and report to.
 
+#include "framework/text_win.h"
 #include "support/pixels_win.h"
 #include "support/test_support_win.h"
 #include "support/window_probes_win.h"
@@ -271,11 +272,14 @@ TEST(StandIns, EndAtTheirLifeLimit) {
     }
 }
 
-// The message-box and word helpers that the launcher tests rely on.
-const char kBoxText[] = "\xB9\xD8\xB1\xD5\xBD\xF8\xB3\xCC\xCA\xA7\xB0\xDC!";  // GBK text
-const char kBoxCaption[] = "\xCC\xE1\xCA\xBE";
+// The message-box and word helpers that the launcher tests rely on. Texts
+// are read wide and compared as UTF-8.
+const char kBoxText[] = "关闭进程失败!";
+const char kBoxCaption[] = "提示";
 
-DWORD WINAPI showBox(LPVOID) { return static_cast<DWORD>(MessageBoxA(nullptr, kBoxText, kBoxCaption, MB_OK)); }
+DWORD WINAPI showBox(LPVOID) {
+    return static_cast<DWORD>(MessageBoxW(nullptr, L"关闭进程失败!", L"提示", MB_OK));
+}
 
 TEST(TestSupport, FindsReadsAndConfirmsAMessageBox) {
     HANDLE thread = CreateThread(nullptr, 0, showBox, nullptr, 0, nullptr);
@@ -303,20 +307,20 @@ TEST(TestSupport, SplitWordsKeepsEmptyWords) {
     for (const auto& row : table) EXPECT_EQ(splitWords(row.first), row.second) << row.first;
 }
 
-// Combo boxes read from outside: every entry, in order, as ANSI text.
+// Combo boxes read from outside: every entry, in order, as UTF-8 text.
 TEST(TestSupport, ComboReadersGiveEveryEntry) {
     const std::vector<std::vector<std::string>> tables = {
         {},
         {"North-1"},
-        {"\xB0\xD7\xBB\xA2\xB6\xFE\xC7\xF8", "", "North-1"},  // GBK text and an empty entry
+        {"白虎二区", "", "North-1"},  // Chinese text and an empty entry
     };
     for (const std::vector<std::string>& entries : tables) {
         SCOPED_TRACE(std::to_string(entries.size()) + " entries");
-        HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 100, 100, nullptr, nullptr,
-                                     GetModuleHandleA(nullptr), nullptr);
+        HWND combo = CreateWindowExW(0, L"COMBOBOX", L"", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 100, 100, nullptr,
+                                     nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(combo, nullptr);
         for (const std::string& entry : entries)
-            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tarvo::utf8ToWide(entry).c_str()));
         EXPECT_EQ(comboCount(combo), static_cast<int>(entries.size()));
         EXPECT_EQ(comboEntries(combo), entries);
         EXPECT_EQ(comboEntry(combo), entries.empty() ? std::string() : entries.front());

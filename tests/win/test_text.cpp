@@ -1,5 +1,5 @@
-// Text conversions between UTF-8, the ANSI code page (GBK in the test
-// environment) and wide text.
+// Text conversions between UTF-8, wide text and the ANSI code page (GBK in
+// the test environment).
 #include "framework/text_win.h"
 
 #include <gtest/gtest.h>
@@ -26,34 +26,57 @@ TEST(Text, WholeStringConversions) {
     EXPECT_EQ(tarvo::ansiToWide(kTianmenGbk), kTianmen);
     EXPECT_EQ(tarvo::ansiToWide(std::string("a\0b", 3)), std::wstring(L"a\0b", 3)) << "all of it";
     EXPECT_EQ(tarvo::ansiToWide(""), L"");
-    EXPECT_EQ(tarvo::wideToAnsi(kTianmen), kTianmenGbk);
-    EXPECT_EQ(tarvo::wideToAnsi(std::wstring(L"a\0b", 3)), "a");
 }
 
-// The capped conversion never splits a character, whatever the cap.
-TEST(Text, CappedConversionCutsAtCharacterBoundaries) {
-    ASSERT_EQ(GetACP(), 936u);
+// What the launcher shows travels as UTF-8 and wide text, the same on every
+// system: both directions keep every character, zero characters included.
+TEST(Text, Utf8AndWideConvertBothWaysOnAnySystem) {
     struct Case {
         const char* name;
-        std::wstring text;
-        std::size_t maxBytes;
-        std::string expected;
+        std::string utf8;
+        std::wstring wide;
     };
     const Case cases[] = {
-        {"fits", kTianmen, 4, kTianmenGbk},
-        {"cap inside the second character", kTianmen, 3, kTianmenGbk.substr(0, 2)},
-        {"cap inside the first character", kTianmen, 1, ""},
-        {"no room", kTianmen, 0, ""},
-        {"plain text", L"abcdef", 4, "abcd"},
-        {"plain then two-byte", L"ab\x5929", 3, "ab"},
-        {"surrogate pair never split", L"a\xD83D\xDE00", 2, "a"},
-        {"empty", L"", 10, ""},
+        {"Chinese", kXuanzhouUtf8, L"\x7384\x6D32"},
+        {"mixed", "QuarrionOL " + kXuanzhouUtf8 + "!", L"QuarrionOL \x7384\x6D32!"},
+        {"beyond the basic plane", "\xF0\x9F\x98\x80", L"\xD83D\xDE00"},
+        {"zero inside", std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
+        {"empty", "", L""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(tarvo::wideToAnsiPrefix(c.text.c_str(), c.text.size(), c.maxBytes), c.expected);
+        EXPECT_EQ(tarvo::utf8ToWide(c.utf8), c.wide);
+        EXPECT_EQ(tarvo::wideToUtf8(c.wide), c.utf8);
     }
-    EXPECT_EQ(tarvo::wideToAnsiPrefix(nullptr, 5, 10), "");
+    EXPECT_EQ(tarvo::utf8ToWide("a\xFF" "b"), L"a\xFFFD" L"b") << "invalid input is replaced, not dropped";
+    EXPECT_EQ(tarvo::wideToUtf8(L"a\xD800" L"b"), "a\xEF\xBF\xBD" "b") << "a lone surrogate is replaced";
+}
+
+// The shown part of a long text ends at a whole character, wherever the cap.
+TEST(Text, PrefixInColumnsCutsAtCharacterBoundaries) {
+    struct Case {
+        const char* name;
+        std::wstring text;
+        std::size_t maxColumns;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {"fits", kTianmen, 4, kTianmen},
+        {"cap inside the second character", kTianmen, 3, kTianmen.substr(0, 1)},
+        {"cap inside the first character", kTianmen, 1, L""},
+        {"no room", kTianmen, 0, L""},
+        {"plain text", L"abcdef", 4, L"abcd"},
+        {"plain then wide", L"ab\x5929", 3, L"ab"},
+        {"a Latin letter beyond ASCII is wide", L"\x00E9t\x00E9", 4, L"\x00E9t"},
+        {"surrogate pair never split", L"a\xD83D\xDE00", 2, L"a"},
+        {"surrogate pair whole", L"a\xD83D\xDE00", 3, L"a\xD83D\xDE00"},
+        {"empty", L"", 10, L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(tarvo::widePrefixInColumns(c.text.c_str(), c.text.size(), c.maxColumns), c.expected);
+    }
+    EXPECT_EQ(tarvo::widePrefixInColumns(nullptr, 5, 10), L"");
 }
 
 }  // namespace

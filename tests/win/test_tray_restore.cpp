@@ -21,11 +21,11 @@ using namespace tarvo_test;
 namespace {
 
 void deleteIconBehindItsBack(HWND window) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
     data.hWnd = window;
     data.uID = 5;
-    Shell_NotifyIconA(NIM_DELETE, &data);
+    Shell_NotifyIconW(NIM_DELETE, &data);
 }
 
 TEST(TrayRestore, TaskbarCreatedBringsBackOnlyAnIconThatWasShowing) {
@@ -85,7 +85,7 @@ public:
     bool shellThere = false;
 
 protected:
-    BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) override {
+    BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAW* data) override {
         return shellThere ? CLauncherDlg::ShellNotifyIcon(message, data) : FALSE;
     }
 };

@@ -5,6 +5,7 @@
 
 #include "app/launcher_dlg_win.h"
 #include "framework/ax_host_win.h"
+#include "framework/text_win.h"
 #include "framework/ui_task_win.h"
 #include "panels/web_page_panel_win.h"
 #include "resource.h"
@@ -129,10 +130,11 @@ protected:
         return hr;
     }
 
+    // The label's text as UTF-8, read wide.
     std::string messageLabel() const {
-        char text[4096] = {};
-        GetDlgItemTextA(launcher_->m_hWnd, IDC_MESSAGE_LABEL, text, sizeof(text));
-        return text;
+        wchar_t text[4096] = {};
+        GetDlgItemTextW(launcher_->m_hWnd, IDC_MESSAGE_LABEL, text, 4096);
+        return tarvo::wideToUtf8(text);
     }
     bool messageLabelVisible() const {
         return (GetWindowLongA(launcher_->GetDlgItem(IDC_MESSAGE_LABEL), GWL_STYLE) & WS_VISIBLE) != 0;
@@ -259,13 +261,14 @@ TEST_F(WebBridgeTest, GetGsNameShowsTheNameAsTextAndAnswersWithItsOwnName) {
     SysFreeString(referenced);
 }
 
-// The name shown is at most 256 bytes of the ANSI code page, cut before a
+// The name shown takes at most 256 columns (an ASCII character one, any
+// other two: as many bytes as the Chinese code page gives it), cut before a
 // character that would not fit whole; however long the script's text, the
-// launcher only ever converts the start of it.
-TEST_F(WebBridgeTest, GetGsNameShowsAtMost256BytesInWholeCharacters) {
-    if (GetACP() != 936) GTEST_SKIP() << "the cases need ANSI code page 936";
-    const std::wstring qu = L"区";      // two bytes in code page 936
-    const std::string quGbk = "\xC7\xF8";
+// launcher only ever reads the start of it. The same on every system.
+TEST_F(WebBridgeTest, GetGsNameShowsAtMost256ColumnsInWholeCharacters) {
+    const std::wstring qu = L"区";
+    const std::string quUtf8 = "区";
+    const std::string smile = "\xF0\x9F\x98\x80";  // U+1F600, a surrogate pair
     auto repeat = [](const std::string& text, std::size_t times) {
         std::string all;
         for (std::size_t i = 0; i < times; ++i) all += text;
@@ -284,11 +287,12 @@ TEST_F(WebBridgeTest, GetGsNameShowsAtMost256BytesInWholeCharacters) {
     const Case cases[] = {
         {"256 ASCII bytes", std::wstring(256, L'a'), std::string(256, 'a')},
         {"257 ASCII bytes", std::wstring(257, L'a'), std::string(256, 'a')},
-        {"128 double-byte characters", repeatWide(qu, 128), repeat(quGbk, 128)},
-        {"200 double-byte characters", repeatWide(qu, 200), repeat(quGbk, 128)},
-        {"one byte, then double-byte characters", L"a" + repeatWide(qu, 200), "a" + repeat(quGbk, 127)},
+        {"128 wide characters", repeatWide(qu, 128), repeat(quUtf8, 128)},
+        {"200 wide characters", repeatWide(qu, 200), repeat(quUtf8, 128)},
+        {"one narrow, then wide characters", L"a" + repeatWide(qu, 200), "a" + repeat(quUtf8, 127)},
+        {"a surrogate pair is not split", L"a" + repeatWide(L"\xD83D\xDE00", 200), "a" + repeat(smile, 127)},
         {"10 MB of text", std::wstring(10u << 20, L'x'), std::string(256, 'x')},
-        {"10 MB of double-byte text", L"a" + repeatWide(qu, 5u << 20), "a" + repeat(quGbk, 127)},
+        {"10 MB of wide text", L"a" + repeatWide(qu, 5u << 20), "a" + repeat(quUtf8, 127)},
     };
     tarvo::ComPtr<IDispatch> bridge = external();
     for (const Case& c : cases) {
