@@ -9,6 +9,7 @@
 #include "framework/ui_task_win.h"
 #include "panels/web_page_panel_win.h"
 #include "resource.h"
+#include "support/page_script_win.h"
 #include "support/test_support_win.h"
 #include "window/launcher_timers.h"
 #include "window/skin_button_win.h"
@@ -320,6 +321,52 @@ TEST_F(WebBridgeTest, GetGsNameShowsAtMost256ColumnsInWholeCharacters) {
     ASSERT_EQ(bridge->Invoke(11, IID_NULL, 0, DISPATCH_METHOD, &parameters, &result.v, nullptr, nullptr), S_OK);
     EXPECT_EQ(messageLabel(), std::string(256, 'b'));
     SysFreeString(longText);
+}
+
+// The page's own script, run by the system's JScript engine with the bridge
+// as its external object, reaches the launcher as a page would; the text
+// stays wide from the script to the label, so it reads right on any system.
+TEST_F(WebBridgeTest, PageScriptCallsTheBridgeAsAPageWould) {
+    std::string hundredQu;
+    for (int i = 0; i < 128; ++i) hundredQu += "区";
+    struct Case {
+        const char* what;
+        std::wstring script;
+        std::string value;  // what the script gets back; empty: an error
+        std::string label;  // what the launcher then shows
+        bool shown;
+    };
+    const Case cases[] = {
+        {"asks whether it runs in the client", L"String(external.isTarvonClient())", "true", "before", false},
+        {"a Chinese name", L"external.getGsName('电信一区 风云再起')", "CIeDlg::getGsName", "电信一区 风云再起", true},
+        {"beyond the basic plane", L"external.getGsName('\\uD83D\\uDE00 区')", "CIeDlg::getGsName",
+         "\xF0\x9F\x98\x80 区", true},
+        {"a number", L"external.getGsName(12)", "CIeDlg::getGsName", "12", true},
+        {"a huge name", L"external.getGsName(new Array(1000001).join('区'))", "CIeDlg::getGsName", hundredQu, true},
+        {"no text form: the page catches the error",
+         L"(function () { try { external.getGsName(null); return 'shown'; } catch (e) { return 'refused'; } })()",
+         "refused", "before", false},
+        {"no argument", L"external.getGsName()", "", "before", false},
+        {"an unknown member", L"external.openFile('C:\\x')", "", "before", false},
+    };
+    tarvo::ComPtr<IDispatch> bridge = external();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        const PageScriptOutcome outcome = runPageScript(bridge.get(), c.script);
+        if (c.value.empty()) {
+            EXPECT_TRUE(FAILED(outcome.result)) << outcome.value;
+        } else {
+            ASSERT_EQ(outcome.result, S_OK) << outcome.error;
+            EXPECT_EQ(outcome.value, c.value);
+        }
+        EXPECT_EQ(messageLabel(), c.label);
+        EXPECT_EQ(messageLabelVisible(), c.shown);
+    }
+
+    SetUp();
+    ASSERT_EQ(runPageScript(bridge.get(), L"external.getNewMsg('news')").result, S_OK);
+    EXPECT_TRUE(launcher_->messageTimerStarted());
 }
 
 // A value that has no text form is a type mismatch of argument 0: the script
