@@ -12,7 +12,7 @@ namespace {
 
 using namespace tarvo_test;
 
-const char kExitText[] = "纵横玄洲壮志未酬是否要放弃征战？";
+const char kExitText[] = u8"纵横玄洲壮志未酬是否要放弃征战？";
 
 // The exit panel: the launcher's top-level dialog holding the question.
 HWND findExitPanel(DWORD pid) {
@@ -111,8 +111,8 @@ TEST(ExitPanel, ConfirmWithoutLaunchReportsTheFailureThenEndsTheLauncher) {
 
     const std::optional<MessageBoxSeen> box = waitForMessageBox(exit.pid(), 15000);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, "启动Launch失败, 请关闭防火墙后再启动游戏。");
-    EXPECT_EQ(box->caption, "失败");
+    EXPECT_EQ(box->text, u8"启动Launch失败, 请关闭防火墙后再启动游戏。");
+    EXPECT_EQ(box->caption, u8"失败");
     EXPECT_EQ(box->owner, nullptr);
     // The launcher waits for the player's answer.
     EXPECT_FALSE(exit.run.process.waitExit(300).has_value());

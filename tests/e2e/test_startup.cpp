@@ -85,7 +85,7 @@ TEST(Startup, MissingSettingsFileIsReportedAndTheClientStillStarts) {
 
     auto box = waitForMessageBox(run.process.pid(), 15000);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, "读取设置文件<http.cfg>失败");
+    EXPECT_EQ(box->text, u8"读取设置文件<http.cfg>失败");
     EXPECT_EQ(box->caption, "");
     EXPECT_NE(box->owner, nullptr);  // owned by the launcher window
     confirmMessageBox(box->hwnd);
@@ -101,7 +101,7 @@ TEST(Startup, SettingsEntryMissingUnderBothKeysIsReported) {
     ASSERT_TRUE(run.start(install));
     auto box = waitForMessageBox(run.process.pid(), 15000);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, "读取设置文件<http.cfg>失败");
+    EXPECT_EQ(box->text, u8"读取设置文件<http.cfg>失败");
     confirmMessageBox(box->hwnd);
     waitUntil([&] { return !IsWindow(box->hwnd); }, 5000);
     // Exactly one message: start-up goes on and the window opens.
@@ -119,7 +119,7 @@ TEST(Startup, MissingClientIsReportedWithTheApplicationsNameAndStartUpGoesOn) {
 
     auto box = waitForMessageBox(run.process.pid(), 15000);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, "启动TarvoWebEntry失败，文件不完整，请重新安装！");
+    EXPECT_EQ(box->text, u8"启动TarvoWebEntry失败，文件不完整，请重新安装！");
     EXPECT_EQ(box->caption, "TarvoLaunch");
     confirmMessageBox(box->hwnd);
     HWND launcher = run.window();
@@ -154,7 +154,7 @@ TEST(Startup, PendingUpdateThatCannotBeCopiedStaysForTheNextStart) {
     // The copy failed silently; the only message is the client's failed start.
     auto box = waitForMessageBox(launched.pid(), 15000);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, "启动TarvoWebEntry失败，文件不完整，请重新安装！");
+    EXPECT_EQ(box->text, u8"启动TarvoWebEntry失败，文件不完整，请重新安装！");
     confirmMessageBox(box->hwnd);
     CloseHandle(inUse);
     EXPECT_TRUE(fileExists(install.file("TarvoWebEntry2.dat")));

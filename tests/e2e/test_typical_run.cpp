@@ -49,7 +49,7 @@ void pressBossKey(HWND launcher) {
     Sleep(300);
 }
 
-const char kExitText[] = "纵横玄洲壮志未酬是否要放弃征战？";
+const char kExitText[] = u8"纵横玄洲壮志未酬是否要放弃征战？";
 
 TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     const std::string service = standInServiceAddress();
@@ -68,7 +68,7 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     const int first = std::atoi(windowText(percent).c_str());
     Sleep(600);
     EXPECT_GT(std::atoi(windowText(percent).c_str()), first);
-    EXPECT_EQ(windowText(GetDlgItem(launcher, IDC_PROGRESS_TEXT)), "首次启动微端，正在初始化...");
+    EXPECT_EQ(windowText(GetDlgItem(launcher, IDC_PROGRESS_TEXT)), u8"首次启动微端，正在初始化...");
 
     // The client got its 13 words with the host panel's handle.
     const std::vector<std::string> words = splitWords(run.clientCommandLine());
@@ -76,10 +76,10 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     EXPECT_EQ(words[1], std::to_string(static_cast<long>(reinterpret_cast<LONG_PTR>(host))));
 
     // Name and server from the service.
-    EXPECT_TRUE(waitUntil([&] { return windowText(GetDlgItem(launcher, IDC_PLAYER_NAME)) == "玄洲游侠"; }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return windowText(GetDlgItem(launcher, IDC_PLAYER_NAME)) == u8"玄洲游侠"; }, 15000));
     HWND combo = serverListCombo(run.process.pid());
     ASSERT_NE(combo, nullptr);
-    EXPECT_TRUE(waitUntil([&] { return comboEntry(combo) == "白虎二区"; }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return comboEntry(combo) == u8"白虎二区"; }, 15000));
 
     // The client reports its game window and readiness: the game shows and
     // the progress display ends.

@@ -434,7 +434,7 @@ std::string windowText(HWND hwnd) {
     SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 5000,
                         &copied);
     text.resize(std::wcslen(text.c_str()));
-    return ansiFromWide(text);
+    return utf8FromWide(text);
 }
 namespace {
 

@@ -152,11 +152,11 @@ TEST_F(AccountWorkerTest, AsksThreeSignedQuestionsAndShowsTheAnswers) {
                                          std::to_string(type) + "&sign=" + sign);
     }
 
-    EXPECT_EQ(tarvo_test::windowText(label_), kXuanzhouGbk);
+    EXPECT_EQ(tarvo_test::windowText(label_), kXuanzhouUtf8);
     EXPECT_TRUE(labelVisible());
-    EXPECT_EQ(tarvo_test::comboEntries(combo_), std::vector<std::string>{kTianmenGbk});
+    EXPECT_EQ(tarvo_test::comboEntries(combo_), std::vector<std::string>{kTianmenUtf8});
     EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), 0);
-    EXPECT_EQ(tarvo_test::windowText(combo_), kTianmenGbk);
+    EXPECT_EQ(tarvo_test::windowText(combo_), kTianmenUtf8);
     EXPECT_EQ(g_navigations, std::vector<std::string>{"http://web.example/p?a=1&b=2"});
 }
 
@@ -168,8 +168,8 @@ TEST_F(AccountWorkerTest, RawUtf8AndEscapedRepliesShowTheSame) {
 
     ASSERT_TRUE(runWorker(targets_));
 
-    EXPECT_EQ(tarvo_test::windowText(label_), kXuanzhouGbk);
-    EXPECT_EQ(tarvo_test::comboEntries(combo_), std::vector<std::string>{kTianmenGbk});
+    EXPECT_EQ(tarvo_test::windowText(label_), kXuanzhouUtf8);
+    EXPECT_EQ(tarvo_test::comboEntries(combo_), std::vector<std::string>{kTianmenUtf8});
     EXPECT_EQ(g_navigations, std::vector<std::string>{"http://web.example/" + kTianmenGbk});
 }
 

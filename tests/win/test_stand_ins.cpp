@@ -272,10 +272,14 @@ TEST(StandIns, EndAtTheirLifeLimit) {
 }
 
 // The message-box and word helpers that the launcher tests rely on.
-const char kBoxText[] = "\xB9\xD8\xB1\xD5\xBD\xF8\xB3\xCC\xCA\xA7\xB0\xDC!";  // GBK text
-const char kBoxCaption[] = "\xCC\xE1\xCA\xBE";
+// Chinese text comes back as UTF-8 under any code page.
+const char kBoxText[] = u8"关闭进程失败!";
+const char kBoxCaption[] = u8"提示";
 
-DWORD WINAPI showBox(LPVOID) { return static_cast<DWORD>(MessageBoxA(nullptr, kBoxText, kBoxCaption, MB_OK)); }
+DWORD WINAPI showBox(LPVOID) {
+    return static_cast<DWORD>(
+        MessageBoxW(nullptr, wideFromUtf8(kBoxText).c_str(), wideFromUtf8(kBoxCaption).c_str(), MB_OK));
+}
 
 TEST(TestSupport, FindsReadsAndConfirmsAMessageBox) {
     HANDLE thread = CreateThread(nullptr, 0, showBox, nullptr, 0, nullptr);
@@ -303,12 +307,12 @@ TEST(TestSupport, SplitWordsKeepsEmptyWords) {
     for (const auto& row : table) EXPECT_EQ(splitWords(row.first), row.second) << row.first;
 }
 
-// Combo boxes read from outside: every entry, in order, as ANSI text.
+// Combo boxes read from outside: every entry, in order, as UTF-8 text.
 TEST(TestSupport, ComboReadersGiveEveryEntry) {
     const std::vector<std::vector<std::string>> tables = {
         {},
         {"North-1"},
-        {"\xB0\xD7\xBB\xA2\xB6\xFE\xC7\xF8", "", "North-1"},  // GBK text and an empty entry
+        {u8"白虎二区", "", "North-1"},  // Chinese text and an empty entry
     };
     for (const std::vector<std::string>& entries : tables) {
         SCOPED_TRACE(std::to_string(entries.size()) + " entries");
@@ -316,7 +320,7 @@ TEST(TestSupport, ComboReadersGiveEveryEntry) {
                                      GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(combo, nullptr);
         for (const std::string& entry : entries)
-            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideFromUtf8(entry).c_str()));
         EXPECT_EQ(comboCount(combo), static_cast<int>(entries.size()));
         EXPECT_EQ(comboEntries(combo), entries);
         EXPECT_EQ(comboEntry(combo), entries.empty() ? std::string() : entries.front());
