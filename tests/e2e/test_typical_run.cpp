@@ -189,11 +189,9 @@ TEST(TypicalRun, LeavingThroughTheExitPanelStartsLaunchAndKeepsTheClient) {
     click(window.right - 33 + 14, window.top + 1 + 12);
     HWND exitPanel = nullptr;
     ASSERT_TRUE(waitUntil(
-        [&] {
-            exitPanel = visiblePanelWith(run.process.pid(), IDC_EXIT_TEXT, launcher);
-            return exitPanel && windowText(GetDlgItem(exitPanel, IDC_EXIT_TEXT)) == kExitText;
-        },
-        5000));
+        [&] { return (exitPanel = visiblePanelWith(run.process.pid(), IDC_EXIT_TEXT, launcher)) != nullptr; }, 5000));
+    HWND question = GetDlgItem(exitPanel, IDC_EXIT_TEXT);
+    EXPECT_TRUE(waitUntil([&] { return windowText(question) == kExitText; }, 2000)) << windowText(question);
     RECT panel{};
     GetWindowRect(exitPanel, &panel);
     click(panel.left + 70 + 30, panel.top + 90 + 11);
