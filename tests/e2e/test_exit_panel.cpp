@@ -15,6 +15,8 @@ namespace {
 using namespace tarvo_test;
 
 const char kExitText[] = u8"纵横玄洲壮志未酬是否要放弃征战？";
+const char kLaunchFailure[] = u8"启动Launch失败, 请关闭防火墙后再启动游戏。";
+const char kLaunchFailureCaption[] = u8"失败";
 
 // Opens the exit panel through the launcher's close button (caption button
 // 7: 28 x 25 pixels, 33 pixels left of the window's right edge, 1 below its
@@ -110,8 +112,8 @@ TEST(ExitPanel, ConfirmWithoutLaunchReportsTheFailureThenEndsTheLauncher) {
 
     const std::optional<MessageBoxSeen> box = waitForMessageBox(exit.pid(), 15000);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, u8"启动Launch失败, 请关闭防火墙后再启动游戏。");
-    EXPECT_EQ(box->caption, u8"失败");
+    EXPECT_EQ(box->text, kLaunchFailure);
+    EXPECT_EQ(box->caption, kLaunchFailureCaption);
     EXPECT_EQ(box->owner, nullptr);
     // The launcher waits for the player's answer.
     EXPECT_FALSE(exit.run.process.waitExit(300).has_value());
