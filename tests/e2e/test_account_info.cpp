@@ -21,13 +21,13 @@ TEST(AccountInfo, ShowsNameServerAndSignsThreeRequestsInOrder) {
     ASSERT_TRUE(launched.start({{"TARVO_STUB_NO_READY", "1"}}, parametersForServer(serverNumber)));
 
     HWND name = GetDlgItem(launched.window, IDC_PLAYER_NAME);
-    ASSERT_TRUE(waitUntil([&] { return windowText(name) == "玄洲游侠"; }, 20000)) << windowText(name);
+    ASSERT_TRUE(waitUntil([&] { return windowText(name) == u8"玄洲游侠"; }, 20000)) << windowText(name);
     // The worker sets the text, then shows the label.
     EXPECT_TRUE(waitUntil([&] { return styleVisible(name); }, 5000));
 
     HWND combo = serverListCombo(launched.pid());
     ASSERT_NE(combo, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return comboEntry(combo) == "白虎二区"; }, 20000))
+    ASSERT_TRUE(waitUntil([&] { return comboEntry(combo) == u8"白虎二区"; }, 20000))
         << comboCount(combo) << " entries, first \"" << comboEntry(combo) << "\"";
     EXPECT_EQ(comboCount(combo), 1);
 
@@ -52,7 +52,7 @@ TEST(AccountInfo, ServiceDownLeavesNameAndServerListEmpty) {
     ASSERT_TRUE(launched.run.process.isRunning());
     HWND name = GetDlgItem(launched.window, IDC_PLAYER_NAME);
     EXPECT_FALSE(styleVisible(name));
-    EXPECT_EQ(windowText(name), "欢迎光临！");
+    EXPECT_EQ(windowText(name), u8"欢迎光临！");
     EXPECT_EQ(serverListCount(launched.pid()), 0);
 }
 

@@ -4,6 +4,8 @@
 // keeps running.
 #include "e2e/launcher_run_win.h"
 
+#include "res/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,15 +14,9 @@ namespace {
 
 using namespace tarvo_test;
 
-const char kExitText[] = "纵横玄洲壮志未酬是否要放弃征战？";
-
-// The exit panel: the launcher's top-level dialog holding the question.
-HWND findExitPanel(DWORD pid) {
-    for (HWND window : topLevelWindows(pid)) {
-        if (windowClass(window) == "#32770" && findDescendant(window, "Static", kExitText)) return window;
-    }
-    return nullptr;
-}
+const char kExitText[] = u8"纵横玄洲壮志未酬是否要放弃征战？";
+const char kLaunchFailure[] = u8"启动Launch失败, 请关闭防火墙后再启动游戏。";
+const char kLaunchFailureCaption[] = u8"失败";
 
 // Opens the exit panel through the launcher's close button (caption button
 // 7: 28 x 25 pixels, 33 pixels left of the window's right edge, 1 below its
@@ -33,9 +29,12 @@ HWND openExitPanel(DWORD pid, HWND launcher) {
     PostMessageA(launcher, WM_NCLBUTTONDOWN, HTNOWHERE, pointParam(x, y));
     PostMessageA(launcher, WM_NCLBUTTONUP, HTNOWHERE, pointParam(x, y));
     HWND panel = nullptr;
-    waitUntil([&] { return (panel = findExitPanel(pid)) != nullptr && styleVisible(panel); }, 10000);
-    return panel && styleVisible(panel) ? panel : nullptr;
+    waitUntil([&] { return (panel = visiblePanelWith(pid, IDC_EXIT_TEXT, launcher)) != nullptr; }, 10000);
+    return panel;
 }
+
+// The question the exit panel asks.
+std::string question(HWND panel) { return windowText(GetDlgItem(panel, IDC_EXIT_TEXT)); }
 
 // A press on the confirm button (60 x 23 at 70, 90 in the panel).
 void pressConfirm(HWND panel) {
@@ -72,6 +71,7 @@ TEST(ExitPanel, ConfirmStartsLaunchAndEndsTheLauncherLeavingTheClientRunning) {
 
     HWND panel = openExitPanel(exit.pid(), exit.window);
     ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(question(panel), kExitText);
     pressConfirm(panel);
 
     const std::optional<DWORD> code = exit.run.process.waitExit(15000);
@@ -107,12 +107,13 @@ TEST(ExitPanel, ConfirmWithoutLaunchReportsTheFailureThenEndsTheLauncher) {
 
     HWND panel = openExitPanel(exit.pid(), exit.window);
     ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(question(panel), kExitText);
     pressConfirm(panel);
 
     const std::optional<MessageBoxSeen> box = waitForMessageBox(exit.pid(), 15000);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, "启动Launch失败, 请关闭防火墙后再启动游戏。");
-    EXPECT_EQ(box->caption, "失败");
+    EXPECT_EQ(box->text, kLaunchFailure);
+    EXPECT_EQ(box->caption, kLaunchFailureCaption);
     EXPECT_EQ(box->owner, nullptr);
     // The launcher waits for the player's answer.
     EXPECT_FALSE(exit.run.process.waitExit(300).has_value());

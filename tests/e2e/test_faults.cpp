@@ -18,10 +18,10 @@ namespace {
 
 using namespace tarvo_test;
 
-const char kDefaultName[] = "欢迎光临！";
-const char kPlayerName[] = "玄洲游侠";
-const char kSettingsFailure[] = "读取设置文件<http.cfg>失败";
-const char kClientFailure[] = "启动TarvoWebEntry失败，文件不完整，请重新安装！";
+const char kDefaultName[] = u8"欢迎光临！";
+const char kPlayerName[] = u8"玄洲游侠";
+const char kSettingsFailure[] = u8"读取设置文件<http.cfg>失败";
+const char kClientFailure[] = u8"启动TarvoWebEntry失败，文件不完整，请重新安装！";
 
 // Replies as the service sends them (UTF-8 JSON; the name in \u escapes).
 const char kAccountReply[] = "{\"code\":0,\"data\":{\"user_name\":\"\\u7384\\u6d32\\u6e38\\u4fa0\"}}";

@@ -17,8 +17,8 @@ namespace {
 
 using namespace tarvo_test;
 
-const char kDefaultName[] = "欢迎光临！";
-const char kLastServer[] = "白虎二区";
+const char kDefaultName[] = u8"欢迎光临！";
+const char kLastServer[] = u8"白虎二区";
 constexpr std::size_t kMemoryCeiling = 32u << 20;
 
 // Messages of the launcher (their numbers as the launcher defines them).

@@ -13,6 +13,8 @@ namespace {
 
 using namespace tarvo_test;
 
+const char kSettingsFailure[] = u8"读取设置文件<http.cfg>失败";
+const char kClientFailure[] = u8"启动TarvoWebEntry失败，文件不完整，请重新安装！";
 const char kServiceAddress[] = "http://pick.quarrionol.com:8681/pick/multiinfo";
 const char kMarkerTail[] =
     "keelmark:/start&k1=1&k2=t:0&k3=web_12_a&k4=4&k5=5&k6=6&k7=7&k8=8&k09=U1&k10=T2&k11=S3#";
@@ -85,7 +87,7 @@ TEST(Startup, MissingSettingsFileIsReportedAndTheClientStillStarts) {
 
     auto box = waitForMessageBox(run.process.pid(), 15000);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, "读取设置文件<http.cfg>失败");
+    EXPECT_EQ(box->text, kSettingsFailure);
     EXPECT_EQ(box->caption, "");
     EXPECT_NE(box->owner, nullptr);  // owned by the launcher window
     confirmMessageBox(box->hwnd);
@@ -101,7 +103,7 @@ TEST(Startup, SettingsEntryMissingUnderBothKeysIsReported) {
     ASSERT_TRUE(run.start(install));
     auto box = waitForMessageBox(run.process.pid(), 15000);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, "读取设置文件<http.cfg>失败");
+    EXPECT_EQ(box->text, kSettingsFailure);
     confirmMessageBox(box->hwnd);
     waitUntil([&] { return !IsWindow(box->hwnd); }, 5000);
     // Exactly one message: start-up goes on and the window opens.
@@ -119,7 +121,7 @@ TEST(Startup, MissingClientIsReportedWithTheApplicationsNameAndStartUpGoesOn) {
 
     auto box = waitForMessageBox(run.process.pid(), 15000);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, "启动TarvoWebEntry失败，文件不完整，请重新安装！");
+    EXPECT_EQ(box->text, kClientFailure);
     EXPECT_EQ(box->caption, "TarvoLaunch");
     confirmMessageBox(box->hwnd);
     HWND launcher = run.window();
@@ -154,7 +156,7 @@ TEST(Startup, PendingUpdateThatCannotBeCopiedStaysForTheNextStart) {
     // The copy failed silently; the only message is the client's failed start.
     auto box = waitForMessageBox(launched.pid(), 15000);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, "启动TarvoWebEntry失败，文件不完整，请重新安装！");
+    EXPECT_EQ(box->text, kClientFailure);
     confirmMessageBox(box->hwnd);
     CloseHandle(inUse);
     EXPECT_TRUE(fileExists(install.file("TarvoWebEntry2.dat")));

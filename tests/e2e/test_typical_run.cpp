@@ -3,7 +3,10 @@
 // command line, name, server and page from the service, the game shown, the
 // boss key hiding and restoring everything with the tray icon, and quitting
 // when the game window closes. Pointer and key actions go through the
-// system's input queue (SendInput), as a player's would.
+// system's input queue (SendInput), as a player's would. The texts the player
+// reads are checked as wide text, so that the road also holds on systems
+// whose code page has no Chinese (the test runner runs it under other
+// locales too).
 #include "e2e/launcher_run_win.h"
 
 #include "res/resource.h"
@@ -49,7 +52,40 @@ void pressBossKey(HWND launcher) {
     Sleep(300);
 }
 
-const char kExitText[] = "纵横玄洲壮志未酬是否要放弃征战？";
+const char kExitText[] = u8"纵横玄洲壮志未酬是否要放弃征战？";
+const char kInitialising[] = u8"首次启动微端，正在初始化...";
+const char kPlayerName[] = u8"玄洲游侠";
+const char kServerName[] = u8"白虎二区";
+const char kBossKeyPrompt[] = u8"请输入老板键：";
+const char kBossKeyBox[] = u8"启用老板键";
+// The same two texts in code page 936 (GBK).
+const char kInitialisingGbk[] =
+    "\xCA\xD7\xB4\xCE\xC6\xF4\xB6\xAF\xCE\xA2\xB6\xCB\xA3\xAC\xD5\xFD\xD4\xDA\xB3\xF5\xCA\xBC\xBB\xAF...";
+const char kPlayerNameGbk[] = "\xD0\xFE\xD6\xDE\xD3\xCE\xCF\xC0";
+
+// A label's text as a program that reads it as ANSI text gets it.
+std::string ansiWindowText(HWND window) {
+    char text[256] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &copied);
+    return text;
+}
+
+// The system locale the run was started under (the test runner names it in
+// TARVO_EXPECT_LOCALE; the usual runs are Chinese) and its ANSI code page.
+TEST(TypicalRun, RunsUnderTheSystemLocaleItWasGiven) {
+    const std::string locale = envOr("TARVO_EXPECT_LOCALE", "zh_CN.GBK");
+    const struct {
+        const char* locale;
+        UINT codePage;
+    } known[] = {{"zh_CN.GBK", 936}, {"en_US.UTF-8", 1252}, {"ja_JP.UTF-8", 932}};
+    UINT expected = 0;
+    for (const auto& k : known)
+        if (locale == k.locale) expected = k.codePage;
+    ASSERT_NE(expected, 0u) << "no code page known for " << locale;
+    EXPECT_EQ(GetACP(), expected) << locale;
+}
 
 TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     const std::string service = standInServiceAddress();
@@ -68,7 +104,8 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     const int first = std::atoi(windowText(percent).c_str());
     Sleep(600);
     EXPECT_GT(std::atoi(windowText(percent).c_str()), first);
-    EXPECT_EQ(windowText(GetDlgItem(launcher, IDC_PROGRESS_TEXT)), "首次启动微端，正在初始化...");
+    HWND initialising = GetDlgItem(launcher, IDC_PROGRESS_TEXT);
+    EXPECT_EQ(windowText(initialising), kInitialising);
 
     // The client got its 13 words with the host panel's handle.
     const std::vector<std::string> words = splitWords(run.clientCommandLine());
@@ -76,10 +113,17 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     EXPECT_EQ(words[1], std::to_string(static_cast<long>(reinterpret_cast<LONG_PTR>(host))));
 
     // Name and server from the service.
-    EXPECT_TRUE(waitUntil([&] { return windowText(GetDlgItem(launcher, IDC_PLAYER_NAME)) == "玄洲游侠"; }, 15000));
+    HWND name = GetDlgItem(launcher, IDC_PLAYER_NAME);
+    EXPECT_TRUE(waitUntil([&] { return windowText(name) == kPlayerName; }, 15000)) << windowText(name);
+    // On a Chinese system, programs that read the labels as ANSI text get
+    // them in code page 936, as they always have.
+    if (GetACP() == 936) {
+        EXPECT_EQ(ansiWindowText(name), kPlayerNameGbk);
+        EXPECT_EQ(ansiWindowText(initialising), kInitialisingGbk);
+    }
     HWND combo = serverListCombo(run.process.pid());
     ASSERT_NE(combo, nullptr);
-    EXPECT_TRUE(waitUntil([&] { return comboEntry(combo) == "白虎二区"; }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return comboEntry(combo) == kServerName; }, 15000)) << comboEntry(combo);
 
     // The client reports its game window and readiness: the game shows and
     // the progress display ends.
@@ -95,6 +139,9 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     click(window.right - 209 + 40, window.top + 19 + 14);
     HWND settings = nullptr;
     ASSERT_TRUE(waitUntil([&] { return (settings = visiblePanelWith(run.process.pid(), IDC_BOSS_HOTKEY)) != nullptr; }, 5000));
+    // Its texts: the prompt beside the hot-key field and the box's label.
+    EXPECT_NE(findDescendant(settings, "Static", kBossKeyPrompt), nullptr);
+    EXPECT_EQ(windowText(GetDlgItem(settings, IDC_BOSS_ENABLE)), kBossKeyBox);
     SendMessageA(GetDlgItem(settings, IDC_BOSS_HOTKEY), HKM_SETHOTKEY, MAKEWORD('B', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
     SendMessageA(GetDlgItem(settings, IDC_BOSS_ENABLE), BM_SETCHECK, BST_CHECKED, 0);
     // The panel takes its place beside the launcher's right edge when it
@@ -142,11 +189,9 @@ TEST(TypicalRun, LeavingThroughTheExitPanelStartsLaunchAndKeepsTheClient) {
     click(window.right - 33 + 14, window.top + 1 + 12);
     HWND exitPanel = nullptr;
     ASSERT_TRUE(waitUntil(
-        [&] {
-            exitPanel = visiblePanelWith(run.process.pid(), IDC_EXIT_TEXT, launcher);
-            return exitPanel && windowText(GetDlgItem(exitPanel, IDC_EXIT_TEXT)) == kExitText;
-        },
-        5000));
+        [&] { return (exitPanel = visiblePanelWith(run.process.pid(), IDC_EXIT_TEXT, launcher)) != nullptr; }, 5000));
+    HWND question = GetDlgItem(exitPanel, IDC_EXIT_TEXT);
+    EXPECT_TRUE(waitUntil([&] { return windowText(question) == kExitText; }, 2000)) << windowText(question);
     RECT panel{};
     GetWindowRect(exitPanel, &panel);
     click(panel.left + 70 + 30, panel.top + 90 + 11);

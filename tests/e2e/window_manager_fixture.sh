@@ -18,36 +18,17 @@ state="$2"
 shift 2
 mkdir -p "$state"
 
-base="${TARVO_DISPLAY:-${DISPLAY:-:77}}"
-base="${base#:}"; base="${base%%.*}"
-display="${TARVO_WM_DISPLAY:-:$((base + 100))}"
-number="${display#:}"
+source "$(dirname "$0")/virtual_display.sh"
+display="${TARVO_WM_DISPLAY:-$(fixture_display 100)}"
 
 wm_running() {
   DISPLAY="$display" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
-stop_pid_file() {
-  local file="$1"
-  [ -f "$file" ] || return 0
-  local pid
-  pid="$(cat "$file")"
-  rm -f "$file"
-  kill "$pid" 2>/dev/null || return 0
-  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
-  kill -9 "$pid" 2>/dev/null || true
-}
-
 case "$action" in
 start)
   "$0" stop "$state" || true
-  # The same command line as wine-run's, so that wine-run finds it running.
-  if [ ! -S "/tmp/.X11-unix/X$number" ] || ! pgrep -f "Xvfb $display( |$)" >/dev/null; then
-    rm -f "/tmp/.X$number-lock" "/tmp/.X11-unix/X$number"
-    nohup Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 </dev/null &
-    echo $! >"$state/xvfb.pid"
-    for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
-  fi
+  start_virtual_display "$display" "$state" || { echo "Xvfb did not start on $display" >&2; exit 1; }
   if ! wm_running; then
     DISPLAY="$display" nohup openbox --sm-disable >"$state/openbox.log" 2>&1 </dev/null &
     echo $! >"$state/openbox.pid"
@@ -58,10 +39,7 @@ start)
   exit 1
   ;;
 stop)
-  # Wine's processes for this prefix first: they hold the display open.
-  if [ -f "$state/wine/prefix/system.reg" ]; then
-    WINEPREFIX="$state/wine/prefix" wineserver -k 2>/dev/null || true
-  fi
+  stop_fixture_wine "$state"
   stop_pid_file "$state/openbox.pid"
   stop_pid_file "$state/xvfb.pid"
   ;;

@@ -3,7 +3,9 @@
 // install laid out in a temporary directory, child processes, and finding
 // windows and message boxes of another process.
 //
-// All text is std::string in the ANSI code page, like the launcher's own.
+// Paths, file names and command lines are std::string in the ANSI code page.
+// Text read from windows (window texts, message boxes) is UTF-8, whatever the
+// system's code page, and so are the titles the searches below compare.
 // Nothing here uses GoogleTest assertions; failures come back as results
 // that the test checks itself.
 #pragma once
@@ -216,11 +218,12 @@ std::string windowClass(HWND hwnd);
 std::string windowText(HWND hwnd);
 
 // Waits for a top-level window of the process whose class (if className is
-// not null) and text (if title is not null) match exactly; null on timeout.
+// not null) and text (if title is not null, UTF-8) match exactly; null on
+// timeout.
 HWND waitForWindow(DWORD pid, const char* className, const char* title, int timeoutMs);
 
 // The first descendant window of `parent` whose class (if not null) and text
-// (if not null) match exactly; null if there is none.
+// (if not null, UTF-8) match exactly; null if there is none.
 HWND findDescendant(HWND parent, const char* className, const char* title);
 
 // ---------------------------------------------------------------------------
@@ -229,8 +232,8 @@ HWND findDescendant(HWND parent, const char* className, const char* title);
 
 struct MessageBoxSeen {
     HWND hwnd = nullptr;
-    std::string text;     // the message text
-    std::string caption;  // the window title
+    std::string text;     // the message text, UTF-8
+    std::string caption;  // the window title, UTF-8
     HWND owner = nullptr; // owner window, null for a box without owner
 };
 

@@ -4,7 +4,7 @@
 // and hot keys, child processes.
 //
 // Header only, so that the benchmark tools can use it without the test
-// library. Text is std::string in the ANSI code page.
+// library. Text read from windows is std::string in UTF-8.
 #pragma once
 
 #include <windows.h>
@@ -113,14 +113,13 @@ inline int comboCount(HWND combo) {
     return combo ? static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0)) : -1;
 }
 
-// The text of entry `index`; empty when there is no such entry. Read as wide
-// text, which the system converts reliably across processes.
+// The text of entry `index` in UTF-8; empty when there is no such entry.
+// Read as wide text, which the system converts reliably across processes.
 inline std::string comboEntry(HWND combo, int index = 0) {
     const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR) return std::string();
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(std::wcslen(text.c_str()));
     return utf8FromWide(text);
 }
 

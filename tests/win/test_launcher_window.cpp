@@ -774,7 +774,7 @@ TEST_F(LauncherWindow, SplashComesFromTheCurrentDirectoryUntilTheGameIsReady) {
         EXPECT_EQ(launcher->startupProgress().layout().cx, 0);  // nothing drawn, nothing measured
     }
     EXPECT_TRUE(IsWindowVisible(control(IDC_PROGRESS_TEXT)));
-    EXPECT_EQ(text(IDC_PROGRESS_TEXT), "首次启动微端，正在初始化...");
+    EXPECT_EQ(text(IDC_PROGRESS_TEXT), u8"首次启动微端，正在初始化...");
     {
         CurrentDirectory cd(withPicture.path());
         repaint(hwnd);
@@ -1145,14 +1145,14 @@ TEST_F(LauncherWindow, AboutCommandShowsTheAboutBoxModally) {
 
     std::string title;
     std::thread closer([&] {
-        HWND box = waitForWindow(GetCurrentProcessId(), "#32770", "关于 TarvoLaunch", 10000);
+        HWND box = waitForWindow(GetCurrentProcessId(), "#32770", u8"关于 TarvoLaunch", 10000);
         if (!box) return;
         title = windowText(box);
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     });
     SendMessageA(hwnd, WM_SYSCOMMAND, 16, 0);
     closer.join();
-    EXPECT_EQ(title, "关于 TarvoLaunch");
+    EXPECT_EQ(title, u8"关于 TarvoLaunch");
     EXPECT_TRUE(IsWindowEnabled(hwnd));
     EXPECT_TRUE(IsWindowVisible(hwnd));
 }
@@ -1345,8 +1345,8 @@ TEST_F(LeavingThroughLaunch, ReportsAMissingLaunchAndClosesAnyway) {
     EXPECT_EQ(runAndLeave(dir.path(), client), IDCANCEL);
     closer.join();
     ASSERT_TRUE(seen.has_value());
-    EXPECT_EQ(seen->text, "启动Launch失败, 请关闭防火墙后再启动游戏。");
-    EXPECT_EQ(seen->caption, "失败");
+    EXPECT_EQ(seen->text, u8"启动Launch失败, 请关闭防火墙后再启动游戏。");
+    EXPECT_EQ(seen->caption, u8"失败");
     EXPECT_EQ(seen->owner, nullptr);
     EXPECT_TRUE(client.isRunning());
 }

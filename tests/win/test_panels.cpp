@@ -115,7 +115,7 @@ TEST_F(PanelTest, FillServerListReplacesLeadingEntriesInPlace) {
     };
     const Case cases[] = {
         {"one empty name", {}, {""}, {""}, 0, ""},
-        {"first entry replaced, later kept", {"z3", "a1", "m2"}, {"电信一区"}, {"电信一区", "a1", "m2"}, 0, "电信一区"},
+        {"first entry replaced, later kept", {"z3", "a1", "m2"}, {"电信一区"}, {u8"电信一区", "a1", "m2"}, 0, "电信一区"},
         {"names inserted unsorted", {"x"}, {"b", "a"}, {"b", "a"}, 0, "b"},
         {"empty list only selects", {"x", "y"}, {}, {"x", "y"}, 0, "x"},
         {"empty list on an empty box", {}, {}, {}, -1, ""},
@@ -144,7 +144,7 @@ TEST_F(PanelTest, FillServerListFromTheWorkerThread) {
     });
     EXPECT_TRUE(waitUntil([&] { return done.load(); }, 5000));
     worker.join();
-    EXPECT_EQ(comboEntries(combo.m_hWnd), std::vector<std::string>{"网通二区"});
+    EXPECT_EQ(comboEntries(combo.m_hWnd), std::vector<std::string>{u8"网通二区"});
     EXPECT_EQ(combo.GetCurSel(), 0);
 }
 

@@ -2,7 +2,6 @@
 // client, Launch.exe and the auto-patcher. The web-entry client is given a
 // launcher-like window of this test program to draw into and report to.
 
-#include "framework/text_win.h"
 #include "support/pixels_win.h"
 #include "support/test_support_win.h"
 #include "support/window_probes_win.h"
@@ -272,13 +271,14 @@ TEST(StandIns, EndAtTheirLifeLimit) {
     }
 }
 
-// The message-box and word helpers that the launcher tests rely on. Texts
-// are read wide and compared as UTF-8.
-const char kBoxText[] = "关闭进程失败!";
-const char kBoxCaption[] = "提示";
+// The message-box and word helpers that the launcher tests rely on.
+// Chinese text comes back as UTF-8 under any code page.
+const char kBoxText[] = u8"关闭进程失败!";
+const char kBoxCaption[] = u8"提示";
 
 DWORD WINAPI showBox(LPVOID) {
-    return static_cast<DWORD>(MessageBoxW(nullptr, L"关闭进程失败!", L"提示", MB_OK));
+    return static_cast<DWORD>(
+        MessageBoxW(nullptr, wideFromUtf8(kBoxText).c_str(), wideFromUtf8(kBoxCaption).c_str(), MB_OK));
 }
 
 TEST(TestSupport, FindsReadsAndConfirmsAMessageBox) {
@@ -312,15 +312,15 @@ TEST(TestSupport, ComboReadersGiveEveryEntry) {
     const std::vector<std::vector<std::string>> tables = {
         {},
         {"North-1"},
-        {"白虎二区", "", "North-1"},  // Chinese text and an empty entry
+        {u8"白虎二区", "", "North-1"},  // Chinese text and an empty entry
     };
     for (const std::vector<std::string>& entries : tables) {
         SCOPED_TRACE(std::to_string(entries.size()) + " entries");
-        HWND combo = CreateWindowExW(0, L"COMBOBOX", L"", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 100, 100, nullptr,
-                                     nullptr, GetModuleHandleW(nullptr), nullptr);
+        HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 100, 100, nullptr, nullptr,
+                                     GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(combo, nullptr);
         for (const std::string& entry : entries)
-            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tarvo::utf8ToWide(entry).c_str()));
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideFromUtf8(entry).c_str()));
         EXPECT_EQ(comboCount(combo), static_cast<int>(entries.size()));
         EXPECT_EQ(comboEntries(combo), entries);
         EXPECT_EQ(comboEntry(combo), entries.empty() ? std::string() : entries.front());
