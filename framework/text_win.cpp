@@ -3,31 +3,14 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <vector>
+#include <cstring>
 
 namespace tarvo {
 
 namespace {
 
-// Multibyte text in `codePage`, up to its first zero byte, to wide text.
-std::wstring toWide(const char* text, UINT codePage) {
-    const int length = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
-    if (length <= 0) return std::wstring();
-    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1, L'\0');
-    MultiByteToWideChar(codePage, 0, text, -1, buffer.data(), length);
-    return std::wstring(buffer.data());
-}
-
-// Wide text, up to its first zero character, to the ANSI code page.
-std::string toAnsi(const wchar_t* text) {
-    const int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) return std::string();
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, buffer.data(), length, nullptr, nullptr);
-    return std::string(buffer.data());
-}
-
-// Converts `size` units of `text` in one call; 0 units gives empty text.
+// Each converts `size` units of `text` in one call, zero units included;
+// no units give empty text.
 std::wstring multiByteToWide(UINT codePage, const char* text, std::size_t size) {
     if (size == 0) return std::wstring();
     const int count = static_cast<int>(std::min<std::size_t>(size, 0x7FFFFFFF));
@@ -38,6 +21,16 @@ std::wstring multiByteToWide(UINT codePage, const char* text, std::size_t size) 
     return wide;
 }
 
+std::string wideToMultiByte(UINT codePage, const wchar_t* text, std::size_t size) {
+    if (size == 0) return std::string();
+    const int count = static_cast<int>(std::min<std::size_t>(size, 0x7FFFFFFF));
+    const int length = WideCharToMultiByte(codePage, 0, text, count, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return std::string();
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(codePage, 0, text, count, &bytes[0], length, nullptr, nullptr);
+    return bytes;
+}
+
 }  // namespace
 
 std::wstring utf8ToWide(const std::string& text) {
@@ -45,13 +38,7 @@ std::wstring utf8ToWide(const std::string& text) {
 }
 
 std::string wideToUtf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int count = static_cast<int>(std::min<std::size_t>(text.size(), 0x7FFFFFFF));
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), count, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) return std::string();
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), count, &utf8[0], length, nullptr, nullptr);
-    return utf8;
+    return wideToMultiByte(CP_UTF8, text.data(), text.size());
 }
 
 std::wstring widePrefixInColumns(const wchar_t* text, std::size_t length, std::size_t maxColumns) {
@@ -69,9 +56,9 @@ std::wstring widePrefixInColumns(const wchar_t* text, std::size_t length, std::s
 }
 
 std::string utf8ToAnsi(const std::string& text, unsigned codePage) {
-    // c_str() stops both conversions at the first zero byte.
-    const std::wstring wide = toWide(text.c_str(), codePage);
-    return toAnsi(wide.c_str());
+    // Up to the first zero byte; the wide text then holds no zero either.
+    const std::wstring wide = multiByteToWide(codePage, text.c_str(), std::strlen(text.c_str()));
+    return wideToMultiByte(CP_ACP, wide.data(), wide.size());
 }
 
 std::wstring ansiToWide(const std::string& text) {
