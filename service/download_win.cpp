@@ -140,6 +140,7 @@ void CBindStatusCallback::setAdditionalHeader(const std::wstring& name,
 void CDownloadCallback::abortBinding(DownloadOutcome reason) {
     if (abortRequested()) return;
     abortReason_ = reason == DownloadOutcome::received ? DownloadOutcome::failed : reason;
+    if (abortNotice_) abortNotice_->store(abortReason_);
     // The loader may report the stop from inside Abort: keep the binding
     // alive until Abort has returned.
     const tarvo::ComPtr<IBinding> binding = binding_;
@@ -332,12 +333,13 @@ HRESULT bindAndWait(const std::string& address, CDownloadCallback& callback,
 namespace {
 
 DownloadOutcome download(const std::string& address, std::string& bytes,
-                         const DownloadLimits& limits) {
+                         const DownloadLimits& limits, DWORD start,
+                         std::atomic<DownloadOutcome>& abortNotice) {
     // The callback lives on the heap so that, should the loader never report
     // the stop of an aborted binding, it can be left to the loader instead
     // of being destroyed under it.
-    const DWORD start = GetTickCount();
     auto callback = std::make_unique<CDownloadCallback>(limits, start);
+    callback->reportAbortTo(&abortNotice);
 
     forgetCachedCopy(address.c_str());  // may not be cached: result not needed
 
@@ -360,6 +362,106 @@ DownloadOutcome download(const std::string& address, std::string& bytes,
     return DownloadOutcome::received;
 }
 
+// One download, shared by the thread that runs it and the caller that waits
+// for it: whichever is done with it last frees it.
+struct DownloadJob {
+    std::string address;
+    DownloadLimits limits;
+    DWORD start = 0;
+    std::atomic<DownloadOutcome> abortNotice{DownloadOutcome::received};
+    tarvo::UniqueHandle finished{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    // Written by the download's thread before it sets `finished`.
+    DownloadOutcome outcome = DownloadOutcome::failed;
+    std::string bytes;
+};
+
+DWORD WINAPI downloadThread(LPVOID heapJob) {
+    const std::unique_ptr<std::shared_ptr<DownloadJob>> handOver(
+        static_cast<std::shared_ptr<DownloadJob>*>(heapJob));
+    const std::shared_ptr<DownloadJob> job = *handOver;
+    try {
+        const tarvo::ScopedCom com;
+        job->outcome = download(job->address, job->bytes, job->limits, job->start, job->abortNotice);
+    } catch (...) {
+        // Out of memory on the way (the reply itself is limited): a failed
+        // download.
+        job->bytes.clear();
+        job->outcome = DownloadOutcome::failed;
+    }
+    SetEvent(job->finished.get());
+    return 0;
+}
+
+// Waits until the download's thread is done, dispatching this thread's
+// messages meanwhile (a WM_QUIT taken on the way is put back afterwards).
+// Gives up where the download itself would, and then returns false: at the
+// time limit, or once the download was aborted, after the loader's grace
+// period. The loader may still hold the download's thread then.
+bool waitForDownload(const DownloadJob& job) {
+    // How often the abort notice is looked at.
+    constexpr DWORD kNoticePollMs = 50;
+    bool sawQuit = false;
+    WPARAM quitCode = 0;
+    bool graceStarted = false;
+    DWORD graceStart = 0;
+    bool finished = false;
+    HANDLE event = job.finished.get();
+
+    for (;;) {
+        if (WaitForSingleObject(event, 0) == WAIT_OBJECT_0) {
+            finished = true;
+            break;
+        }
+        const DWORD now = GetTickCount();
+        if (!graceStarted && (job.abortNotice.load() != DownloadOutcome::received ||
+                              now - job.start >= job.limits.timeMs)) {
+            graceStarted = true;
+            graceStart = now;
+        }
+        const DWORD left = graceStarted
+                               ? kAbortGraceMs - std::min(kAbortGraceMs, now - graceStart)
+                               : job.limits.timeMs - (now - job.start);
+        if (left == 0) break;
+        MsgWaitForMultipleObjectsEx(1, &event, std::min(left, kNoticePollMs), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                sawQuit = true;
+                quitCode = msg.wParam;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (sawQuit) PostQuitMessage(static_cast<int>(quitCode));
+    return finished;
+}
+
+// Runs the download on a thread of its own and waits for it.
+DownloadOutcome downloadOnItsOwnThread(const std::string& address, std::string& bytes,
+                                       const DownloadLimits& limits) {
+    auto job = std::make_shared<DownloadJob>();
+    job->address = address;
+    job->limits = limits;
+    job->start = GetTickCount();
+    if (!job->finished) return DownloadOutcome::failed;
+
+    auto handOver = std::make_unique<std::shared_ptr<DownloadJob>>(job);
+    const tarvo::UniqueHandle thread(CreateThread(nullptr, 0, downloadThread, handOver.get(), 0, nullptr));
+    if (!thread) return DownloadOutcome::failed;
+    handOver.release();  // the thread owns it now
+
+    if (!waitForDownload(*job)) {
+        // Left to the loader: of the job only the notice is read.
+        const DownloadOutcome reason = job->abortNotice.load();
+        return reason == DownloadOutcome::received ? DownloadOutcome::timedOut : reason;
+    }
+    bytes.swap(job->bytes);
+    return job->outcome;
+}
+
 }  // namespace
 
 bool DownloadUrlBytes(const std::string& address, std::string& bytes,
@@ -367,10 +469,8 @@ bool DownloadUrlBytes(const std::string& address, std::string& bytes,
     bytes.clear();
     DownloadOutcome result = DownloadOutcome::failed;
     try {
-        result = download(address, bytes, limits);
+        result = downloadOnItsOwnThread(address, bytes, limits);
     } catch (...) {
-        // Out of memory on the way (the reply itself is limited): a failed
-        // download.
         result = DownloadOutcome::failed;
     }
     if (result != DownloadOutcome::received) bytes.clear();

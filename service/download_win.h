@@ -1,9 +1,9 @@
 // Downloading one address over HTTP with the system's URL loader.
 //
-// COM must be initialised on the calling thread, as a single-threaded
-// apartment (CoInitializeEx with COINIT_APARTMENTTHREADED): the download runs
-// an asynchronous binding and pumps this thread's messages until it ends.
-// The account-information worker initialises COM itself.
+// Each download runs on a thread of its own, which initialises COM (a
+// single-threaded apartment) and pumps its messages while the asynchronous
+// binding runs. The calling thread waits for it and meanwhile dispatches its
+// own messages, so a caller that owns windows keeps answering.
 //
 // A download lasts at most its time limit (60 s unless the caller passes
 // another): then the binding is aborted and the download fails, so a service
@@ -11,14 +11,18 @@
 // time, cannot block the caller forever. A reply body may be at most 1 MiB
 // (the real replies are a few hundred bytes): a longer body, a longer
 // announced length, or a compressed body that inflates past it aborts the
-// binding as well. The loader gets 5 s more to confirm an abort; should it
-// never do so, the callback is left to it (a small leak) rather than
-// destroyed under it.
+// binding as well. The loader gets 5 s more to confirm an abort. Should it
+// not do so (Wine's loader goes on reading an aborted reply to its very end
+// on the download's thread, which an endless reply never reaches), the
+// caller no longer waits: it returns the failure and leaves the thread, with
+// the callback, to the loader (a small leak) rather than destroying anything
+// under it.
 #pragma once
 
 #include <windows.h>
 #include <urlmon.h>
 
+#include <atomic>
 #include <cstddef>
 #include <map>
 #include <string>
@@ -142,6 +146,9 @@ public:
     bool abortRequested() const { return abortReason_ != DownloadOutcome::received; }
     // Why the binding was aborted; `received` when it was not.
     DownloadOutcome abortReason() const { return abortReason_; }
+    // From now on, an abort is also stored in `notice` as it is asked for,
+    // for a thread that waits for this binding's thread.
+    void reportAbortTo(std::atomic<DownloadOutcome>* notice) { abortNotice_ = notice; }
 
     const std::string& replyBytes() const { return reply_; }
 
@@ -160,6 +167,7 @@ private:
     DownloadLimits limits_;
     DWORD startTick_ = GetTickCount();
     DownloadOutcome abortReason_ = DownloadOutcome::received;
+    std::atomic<DownloadOutcome>* abortNotice_ = nullptr;
     std::string reply_;
     long long announcedLength_ = -1;
 };
