@@ -6,7 +6,8 @@
 #
 #   locale_fixture.sh start STATE_DIR OFFSET             Xvfb, once
 #   locale_fixture.sh stop STATE_DIR                     ends what start started
-#   locale_fixture.sh run STATE_DIR OFFSET LOCALE CMD... runs CMD under LOCALE
+#   locale_fixture.sh run STATE_DIR OFFSET LOCALE CMD... runs CMD under LOCALE,
+#                                                        in a fresh Wine
 #
 # The display is the test display (TARVO_DISPLAY, else DISPLAY, else :77)
 # plus OFFSET; the Wine prefix is STATE_DIR/wine/prefix. `run` exports
@@ -30,6 +31,9 @@ stop)
   stop_pid_file "$state/xvfb.pid"
   ;;
 run)
+  # Each run (and a rerun after a failure) starts with this prefix's Wine
+  # ended, so that nothing an earlier run left behind in it carries over.
+  stop_fixture_wine "$state"
   export TARVO_DISPLAY="$(fixture_display "$1")"
   export TARVO_WINEPREFIX="$state/wine/prefix"
   export TARVO_LOCALE="$2"

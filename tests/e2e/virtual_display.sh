@@ -44,5 +44,6 @@ stop_fixture_wine() {
   local state="$1"
   if [ -f "$state/wine/prefix/system.reg" ]; then
     WINEPREFIX="$state/wine/prefix" wineserver -k 2>/dev/null || true
+    WINEPREFIX="$state/wine/prefix" timeout 30 wineserver -w 2>/dev/null || true
   fi
 }
