@@ -45,9 +45,9 @@ TEST(HostileInput, HostileRepliesLeaveTheLauncherSmallResponsiveAndUnchanged) {
     ASSERT_FALSE(service.empty()) << "the information service stand-in is not running";
     const HostileService cases[] = {
         {"/flood", false, 60000},   // a 100 MB body
-        // Content-Length: 2 GB, then filler. Wine's URL loader may read on
-        // after the launcher has given the reply up, which holds back the
-        // next request on a busy machine.
+        // Content-Length: 2 GB, then filler. Wine's URL loader may read it
+        // before it reports anything, so the first request may end only at
+        // its 60 s limit.
         {"/huge", false, 180000},
         {"/bomb", false, 60000},    // about 0.5 MB of gzip inflating to 500 MB
         {"/trickle", true, 120000}, // request 1 trickles for ever: ends at the 60 s limit
