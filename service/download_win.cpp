@@ -250,14 +250,45 @@ namespace {
 // After an abort, how long the loader gets to report the stop.
 constexpr DWORD kAbortGraceMs = 5000;
 
+// Dispatches this thread's queued messages during a wait. A WM_QUIT among
+// them is held back and put back in the queue when the wait is over (when
+// this object goes).
+class WaitDispatcher {
+public:
+    WaitDispatcher() = default;
+    WaitDispatcher(const WaitDispatcher&) = delete;
+    WaitDispatcher& operator=(const WaitDispatcher&) = delete;
+    ~WaitDispatcher() {
+        if (sawQuit_) PostQuitMessage(static_cast<int>(quitCode_));
+    }
+
+    // Dispatches until the queue is empty or `done()` is true.
+    template <typename Done>
+    void dispatchQueued(Done done) {
+        MSG msg;
+        while (!done() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                sawQuit_ = true;
+                quitCode_ = msg.wParam;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+
+private:
+    bool sawQuit_ = false;
+    WPARAM quitCode_ = 0;
+};
+
 // Dispatches this thread's messages until the callback reports the stop of
 // the binding. At the time limit the binding is aborted. Once aborted (by
 // the time limit or by the callback itself), if the loader does not report
 // the stop within a grace period, gives up. A WM_QUIT taken from the queue
 // on the way is put back afterwards.
 void pumpUntilStopped(CDownloadCallback& callback, const DownloadLimits& limits, DWORD start) {
-    bool sawQuit = false;
-    WPARAM quitCode = 0;
+    WaitDispatcher dispatcher;
     bool graceStarted = false;
     DWORD graceStart = 0;
 
@@ -280,18 +311,8 @@ void pumpUntilStopped(CDownloadCallback& callback, const DownloadLimits& limits,
             wait = limits.timeMs - (now - start);
         }
         MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        MSG msg;
-        while (!callback.bindingStopped() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                sawQuit = true;
-                quitCode = msg.wParam;
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        dispatcher.dispatchQueued([&] { return callback.bindingStopped(); });
     }
-    if (sawQuit) PostQuitMessage(static_cast<int>(quitCode));
 }
 
 // Binds `address` to a stream with `callback` and waits until the binding
@@ -400,8 +421,7 @@ DWORD WINAPI downloadThread(LPVOID heapJob) {
 bool waitForDownload(const DownloadJob& job) {
     // How often the abort notice is looked at.
     constexpr DWORD kNoticePollMs = 50;
-    bool sawQuit = false;
-    WPARAM quitCode = 0;
+    WaitDispatcher dispatcher;
     bool graceStarted = false;
     DWORD graceStart = 0;
     bool finished = false;
@@ -424,18 +444,8 @@ bool waitForDownload(const DownloadJob& job) {
         if (left == 0) break;
         MsgWaitForMultipleObjectsEx(1, &event, std::min(left, kNoticePollMs), QS_ALLINPUT,
                                     MWMO_INPUTAVAILABLE);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                sawQuit = true;
-                quitCode = msg.wParam;
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        dispatcher.dispatchQueued([] { return false; });
     }
-    if (sawQuit) PostQuitMessage(static_cast<int>(quitCode));
     return finished;
 }
 

@@ -221,6 +221,19 @@ TEST_F(DownloadTest, ASlowReplyWithinTheTimeLimitArrives) {
     EXPECT_EQ(bytes, "late but fine");
 }
 
+// The caller's message loop still sees a quit asked for before or during
+// a download, with its exit code, once the download is done.
+TEST_F(DownloadTest, AQuitInTheCallersQueueIsKeptForItsLoop) {
+    server_.setReply("/slow", HttpReply::ok("fine").delayed(300));
+    PostQuitMessage(7);
+    std::string bytes;
+    EXPECT_TRUE(DownloadUrlBytes(server_.url("/slow"), bytes, DownloadLimits{10000}));
+    EXPECT_EQ(bytes, "fine");
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
 TEST_F(DownloadTest, AServiceThatNeverAnswersEndsAtTheTimeLimit) {
     server_.setReply("/silent", HttpReply::ok("too late").delayed(30000));
     std::string bytes = "stale";
@@ -372,8 +385,9 @@ TEST_F(DownloadTest, RepliesPastTheSizeLimitFail) {
         // whatever the loader does (ample slack for a busy machine).
         EXPECT_LT(GetTickCount() - start, kLimitMs + 5000 + 15000);
         EXPECT_EQ(ok, c.outcome == DownloadOutcome::received);
-        if (!(c.mayEndAtTheTimeLimit && outcome == DownloadOutcome::timedOut))
+        if (!(c.mayEndAtTheTimeLimit && outcome == DownloadOutcome::timedOut)) {
             EXPECT_STREQ(outcomeName(outcome), outcomeName(c.outcome));
+        }
         if (c.outcome == DownloadOutcome::received) {
             EXPECT_EQ(bytes.size(), limit);
         } else {
