@@ -368,6 +368,8 @@ DownloadOutcome download(const std::string& address, std::string& bytes,
     const HRESULT hr = bindAndWait(address, *callback, limits, start, stillRunning);
     if (stillRunning) {
         const DownloadOutcome reason = callback->abortReason();
+        // The notice goes with this download's thread; the callback outlives both.
+        callback->reportAbortTo(nullptr);
         callback.release();  // still in the loader's hands
         return reason == DownloadOutcome::received ? DownloadOutcome::failed : reason;
     }
