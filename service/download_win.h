@@ -54,9 +54,12 @@ enum class DownloadOutcome {
 // ignores the data.
 class CBindStatusCallback : public IBindStatusCallback, public IHttpNegotiate, public tarvo::OwnedComObject {
 public:
-    static constexpr DWORD kDefaultBindFlags = 0x233;  // ASYNCHRONOUS | ASYNCSTORAGE |
-                                                       // GETNEWESTVERSION | NOWRITECACHE |
-                                                       // RESYNCHRONIZE
+    // ASYNCHRONOUS | ASYNCSTORAGE | GETNEWESTVERSION | NOWRITECACHE |
+    // PULLDATA | RESYNCHRONIZE. The callback pulls every notified byte from
+    // the stream. Without PULLDATA, Wine's URL loader ignores NOWRITECACHE
+    // and writes every reply to a cache file: an endless reply, which it
+    // reads on after the abort, would fill the player's disk.
+    static constexpr DWORD kDefaultBindFlags = 0x2B3;
 
     CBindStatusCallback();
     virtual ~CBindStatusCallback();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 #include <urlmon.h>
 #include <wininet.h>
 
@@ -68,6 +69,31 @@ bool putInUrlCache(const std::wstring& url) {
 }
 
 std::wstring widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// The bytes of every file under `folder` and its subfolders.
+unsigned long long folderBytes(const std::wstring& folder) {
+    unsigned long long total = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            total += folderBytes(folder + L"\\" + name);
+        else
+            total += (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return total;
+}
+
+// The bytes in the URL cache's files.
+unsigned long long urlCacheBytes() {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_INTERNET_CACHE, nullptr, SHGFP_TYPE_CURRENT, folder))) return 0;
+    return folderBytes(folder);
+}
 
 class DownloadTest : public ::testing::Test {
 protected:
@@ -456,6 +482,28 @@ TEST_F(DownloadTest, AReplyTheLoaderReadsOnDoesNotHoldTheCaller) {
     DestroyWindow(window);
 }
 
+// No reply reaches the disk: not a whole one, nor one the download gave up
+// on that the loader goes on reading (an endless reply would fill the disk).
+TEST_F(DownloadTest, NoReplyIsWrittenToTheDisk) {
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_INTERNET_CACHE, nullptr, SHGFP_TYPE_CURRENT, folder)));
+    server_.setReply("/whole", HttpReply::ok(std::string(kReplyLimitBytes, 'w')));
+    server_.setReply("/endless", HttpReply::head("").followedBy(HttpReply::kEndless));
+    server_.setReply("/endless-announced",
+                     HttpReply::head("Content-Length: 2147483648\r\n").followedBy(HttpReply::kEndless));
+    const unsigned long long before = urlCacheBytes();
+
+    std::string bytes;
+    EXPECT_TRUE(DownloadUrlBytes(server_.url("/whole"), bytes));
+    EXPECT_EQ(bytes.size(), kReplyLimitBytes);
+    for (const char* path : {"/endless", "/endless-announced"})
+        EXPECT_FALSE(DownloadUrlBytes(server_.url(path), bytes, DownloadLimits{2000})) << path;
+    Sleep(2000);  // what the loader still reads meanwhile comes at full speed
+
+    const unsigned long long after = urlCacheBytes();
+    EXPECT_LT(after, before + 64 * 1024) << "the cache grew by " << (after - before) << " bytes";
+}
+
 // ---------------------------------------------------------------------------
 // The callback's operations, called the way the loader calls them.
 
@@ -591,7 +639,7 @@ TEST(DownloadCallback, GetBindInfo) {
     std::memset(&info, 0xCC, sizeof info);
     info.cbSize = sizeof info;
     ASSERT_EQ(callback.GetBindInfo(&flags, &info), S_OK);
-    EXPECT_EQ(flags, 0x233u);
+    EXPECT_EQ(flags, 0x2B3u);  // with NOWRITECACHE and PULLDATA
     EXPECT_EQ(info.cbSize, sizeof info);
     EXPECT_EQ(info.dwBindVerb, static_cast<DWORD>(BINDVERB_GET));
     const auto* raw = reinterpret_cast<const unsigned char*>(&info);
