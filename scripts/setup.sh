@@ -93,7 +93,18 @@ tarvo_configure_fuzz() {
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON >/dev/null
 }
 
+# A full run needs a few GB (four build trees, four Wine prefixes): say so
+# up front when the disk is short, rather than let Wine fail part-way.
+tarvo_check_disk() {
+  local free_kb
+  free_kb="$(df -Pk "$TARVO_ROOT" | awk 'NR == 2 { print $4 }')"
+  if [ -n "$free_kb" ] && [ "$free_kb" -lt $((6 * 1024 * 1024)) ]; then
+    tarvo_log "warning: only $((free_kb / 1024)) MB free on the disk of $TARVO_ROOT; a full run needs about 6 GB"
+  fi
+}
+
 tarvo_setup() {
+  tarvo_check_disk
   tarvo_ensure_packages
   tarvo_ensure_jsoncpp_source
 }
