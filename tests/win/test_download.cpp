@@ -88,11 +88,11 @@ unsigned long long folderBytes(const std::wstring& folder) {
     return total;
 }
 
-// The bytes in the URL cache's files.
-unsigned long long urlCacheBytes() {
+// The URL cache's folder; empty when the system names none.
+std::wstring urlCacheFolder() {
     wchar_t folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_INTERNET_CACHE, nullptr, SHGFP_TYPE_CURRENT, folder))) return 0;
-    return folderBytes(folder);
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_INTERNET_CACHE, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
+    return folder;
 }
 
 class DownloadTest : public ::testing::Test {
@@ -485,13 +485,13 @@ TEST_F(DownloadTest, AReplyTheLoaderReadsOnDoesNotHoldTheCaller) {
 // No reply reaches the disk: not a whole one, nor one the download gave up
 // on that the loader goes on reading (an endless reply would fill the disk).
 TEST_F(DownloadTest, NoReplyIsWrittenToTheDisk) {
-    wchar_t folder[MAX_PATH] = {};
-    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_INTERNET_CACHE, nullptr, SHGFP_TYPE_CURRENT, folder)));
+    const std::wstring cache = urlCacheFolder();
+    ASSERT_FALSE(cache.empty());
     server_.setReply("/whole", HttpReply::ok(std::string(kReplyLimitBytes, 'w')));
     server_.setReply("/endless", HttpReply::head("").followedBy(HttpReply::kEndless));
     server_.setReply("/endless-announced",
                      HttpReply::head("Content-Length: 2147483648\r\n").followedBy(HttpReply::kEndless));
-    const unsigned long long before = urlCacheBytes();
+    const unsigned long long before = folderBytes(cache);
 
     std::string bytes;
     EXPECT_TRUE(DownloadUrlBytes(server_.url("/whole"), bytes));
@@ -500,7 +500,7 @@ TEST_F(DownloadTest, NoReplyIsWrittenToTheDisk) {
         EXPECT_FALSE(DownloadUrlBytes(server_.url(path), bytes, DownloadLimits{2000})) << path;
     Sleep(2000);  // what the loader still reads meanwhile comes at full speed
 
-    const unsigned long long after = urlCacheBytes();
+    const unsigned long long after = folderBytes(cache);
     EXPECT_LT(after, before + 64 * 1024) << "the cache grew by " << (after - before) << " bytes";
 }
 
