@@ -11,8 +11,9 @@ namespace {
 
 // The system's JScript engine.
 const CLSID kJScript = {0xF414C260, 0x6AC0, 0x11CF, {0xB6, 0xD1, 0x00, 0xAA, 0x00, 0xBB, 0xBB, 0x58}};
-// IActiveScriptParse of a 32-bit engine (the import library lacks it).
-const IID kActiveScriptParse = {0xBB1A2AE2, 0xA4F9, 0x11CF, {0x8F, 0x20, 0x00, 0x80, 0x5F, 0x2C, 0xD0, 0x64}};
+// IActiveScriptParse has another id in 64-bit programs; the header names the
+// one of this build (the import library holds neither).
+const IID kActiveScriptParse = __uuidof(IActiveScriptParse);
 
 // The page as the engine sees it: it knows one named item and keeps the
 // last error. Lives on the caller's stack, longer than the engine.

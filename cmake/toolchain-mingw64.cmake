@@ -1,0 +1,6 @@
+# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (posix thread
+# model): the same sources, for the Windows tests on machines whose Wine runs
+# only 64-bit programs.
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TARVO_MINGW_PREFIX x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
