@@ -83,7 +83,7 @@ tarvo_apt_update() {
     [ "$try" -lt 3 ] && sleep 10
   done
   mapfile -t TARVO_APT_FAILED_SUITES < <(sed -n 's#^[EW]: Failed to fetch [^ ]*/dists/\([^/ ]*\)/.*#\1#p' "$log" | sort -u)
-  tarvo_log "apt-get update: indexes of ${TARVO_APT_FAILED_SUITES[*]:-some suites} failed three times ($(grep -m1 -o 'File has unexpected size.*\|Hash Sum mismatch\|Could not resolve.*\|[0-9][0-9][0-9] [A-Z][A-Za-z ]*$' "$log" || echo 'see apt-get update')); going on with the indexes that arrived"
+  tarvo_log "apt-get update: indexes of ${TARVO_APT_FAILED_SUITES[*]:-some suites} failed three times ($(grep '^[EW]: Failed to fetch' "$log" | grep -m1 -o 'File has unexpected size ([0-9!= ]*)\|Hash Sum mismatch\|Could not resolve [^ ]*\|[45][0-9][0-9] [A-Z][A-Za-z ]*' || echo 'see apt-get update')); going on with the indexes that arrived"
   rm -f "$log"
 }
 
@@ -193,11 +193,22 @@ tarvo_configure_native() {
   [ -f "$dir/build.ninja" ] || cmake -S "$TARVO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 }
 
+# The Windows tree of ARCH: win32 (default) is build/windows, where the
+# shipped exe is built; win64 is build/windows64, for the Windows tests on
+# machines that cannot run 32-bit programs.
 tarvo_configure_windows() {
-  local dir="$TARVO_BUILD/windows"
+  local dir="$TARVO_BUILD/windows" toolchain=toolchain-mingw32.cmake
+  if [ "${1:-win32}" = win64 ]; then
+    dir="$TARVO_BUILD/windows64" toolchain=toolchain-mingw64.cmake
+  fi
   [ -f "$dir/build.ninja" ] || cmake -S "$TARVO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$TARVO_ROOT/cmake/toolchain-mingw32.cmake" \
+    -DCMAKE_TOOLCHAIN_FILE="$TARVO_ROOT/cmake/$toolchain" \
     -DTARVO_JSONCPP_SOURCE_DIR="$TARVO_JSONCPP_DIR" >/dev/null
+}
+
+# The tree whose programs run under Wine here ($TARVO_TEST_TREE).
+tarvo_configure_test_tree() {
+  tarvo_configure_windows "$TARVO_WINDOWS_ARCH"
 }
 
 # The native core under AddressSanitizer and UndefinedBehaviorSanitizer.
