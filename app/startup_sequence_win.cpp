@@ -41,8 +41,9 @@ void CLauncherDlg::runStartupSequence() {
     }
 
     launchParameters_.markerTail = takeMarkerTail(commandLine);
-    const long hostWindow =
-        gameHostPanel_ ? static_cast<long>(reinterpret_cast<LONG_PTR>(gameHostPanel_->m_hWnd)) : 0;
+    // The handle's full value, signed (LONG_PTR is as wide as a pointer).
+    const std::int64_t hostWindow =
+        gameHostPanel_ ? static_cast<std::int64_t>(reinterpret_cast<LONG_PTR>(gameHostPanel_->m_hWnd)) : 0;
     // Composed whole, never cut: a line longer than the system accepts makes
     // the start fail, which is reported like any failed start.
     tarvo::UniqueHandle process = startProgram(

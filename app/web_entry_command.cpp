@@ -13,18 +13,14 @@ std::string infoServiceAddress() {
     return std::string("http://") + kInfoServiceHost + ":" + kInfoServicePort + kInfoServicePath;
 }
 
-std::string composeWebEntryCommandLine(long hostWindowHandle, const LaunchParameters& params) {
-    // Window handles travel as signed 32-bit decimal text, whatever the width
-    // of long on the building platform.
-    const std::int32_t handle = static_cast<std::int32_t>(hostWindowHandle);
-
+std::string composeWebEntryCommandLine(std::int64_t hostWindowHandle, const LaunchParameters& params) {
     // Words 4, 6 and 7 stand for values the launcher does not supply. Note
     // the order of the pass-on values: entryArg1, "a", entryArg3, entryArg2.
     std::string line;
     line.reserve(96 + params.markerTail.size() + params.entryArg1.size() +
                  params.entryArg2.size() + params.entryArg3.size());
     line += "1 ";
-    line += std::to_string(handle);
+    line += std::to_string(hostWindowHandle);
     line += " 1 none ";
     line += infoServiceAddress();
     line += " none none ";

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "app/launch_parameters.h"
@@ -22,7 +23,8 @@ constexpr std::size_t kMaxProcessCommandLine = 32767;
 // The client's 13 words joined by single spaces:
 //   1 <handle> 1 none <address> none none <markerTail> <entryArg1> a
 //   <entryArg3> <entryArg2> 1
-// The handle is written as a signed 32-bit decimal number. The pass-on values
+// The handle is written as a signed decimal number of its full value (a
+// 32-bit program's handles fit 32 bits, a 64-bit one's need not). The pass-on values
 // are inserted as they are, unquoted; an empty one still gets its separating
 // space.
-std::string composeWebEntryCommandLine(long hostWindowHandle, const LaunchParameters& params);
+std::string composeWebEntryCommandLine(std::int64_t hostWindowHandle, const LaunchParameters& params);

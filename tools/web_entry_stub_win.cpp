@@ -35,6 +35,7 @@
 
 #include <windows.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -71,10 +72,17 @@ std::string word(const char* cmdLine, size_t index) {
 HWND parseHandle(const std::string& text) {
     if (text.empty()) return nullptr;
     char* end = nullptr;
+    errno = 0;
     long long v = std::strtoll(text.c_str(), &end, 10);
     if (!end || *end != '\0') return nullptr;
-    if (v < INT32_MIN || v > static_cast<long long>(UINT32_MAX)) return nullptr;
-    return reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(v)));
+    if (errno == ERANGE) return nullptr;
+    // A 32-bit program's handles fit 32 bits (written signed, or unsigned by
+    // an older launcher); a 64-bit one's are read whole.
+    if (sizeof(HWND) == 4) {
+        if (v < INT32_MIN || v > static_cast<long long>(UINT32_MAX)) return nullptr;
+        return reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(v)));
+    }
+    return reinterpret_cast<HWND>(static_cast<intptr_t>(v));
 }
 
 struct State {

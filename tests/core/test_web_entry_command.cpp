@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "app/launch_parameters.h"
@@ -15,7 +16,7 @@ TEST(WebEntryCommand, InformationServiceAddress) {
 
 struct ComposeCase {
     const char* name;
-    long handle;
+    std::int64_t handle;
     LaunchParameters params;
     std::string line;
 };
@@ -28,6 +29,9 @@ TEST(WebEntryCommand, ComposeTable) {
         {"empty values", 0, {}, "1 0 1 none " + kAddress + " none none   a   1"},
         {"negative handle", -2147483647L - 1, {"", "", "U1", "", "S3", "M"},
          "1 -2147483648 1 none " + kAddress + " none none M U1 a S3  1"},
+        // A 64-bit program's handle is written whole, never cut to 32 bits.
+        {"handle wider than 32 bits", 0x100001234LL, {}, "1 4294971956 1 none " + kAddress + " none none   a   1"},
+        {"negative handle wider than 32 bits", -0x100000001LL, {}, "1 -4294967297 1 none " + kAddress + " none none   a   1"},
         // Values go in unquoted and unescaped.
         {"spaces and quotes", 66, {"", "", "u 1", "\"t\"", "s&3#", "keelmark:/x y"},
          "1 66 1 none " + kAddress + " none none keelmark:/x y u 1 a s&3# \"t\" 1"},

@@ -20,7 +20,7 @@ const char kMarkerTail[] =
     "keelmark:/start&k1=1&k2=t:0&k3=web_12_a&k4=4&k5=5&k6=6&k7=7&k8=8&k09=U1&k10=T2&k11=S3#";
 
 std::string handleText(HWND window) {
-    return std::to_string(static_cast<long>(reinterpret_cast<LONG_PTR>(window)));
+    return std::to_string(static_cast<long long>(reinterpret_cast<LONG_PTR>(window)));
 }
 
 TEST(Startup, StartsTheClientWithItsThirteenWordsAndTheHostPanelsHandle) {

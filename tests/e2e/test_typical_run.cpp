@@ -110,7 +110,7 @@ TEST(TypicalRun, FromStartToQuittingWithTheGameWindow) {
     // The client got its 13 words with the host panel's handle.
     const std::vector<std::string> words = splitWords(run.clientCommandLine());
     ASSERT_EQ(words.size(), 13u);
-    EXPECT_EQ(words[1], std::to_string(static_cast<long>(reinterpret_cast<LONG_PTR>(host))));
+    EXPECT_EQ(words[1], std::to_string(static_cast<long long>(reinterpret_cast<LONG_PTR>(host))));
 
     // Name and server from the service.
     HWND name = GetDlgItem(launcher, IDC_PLAYER_NAME);
