@@ -18,6 +18,7 @@ constexpr std::uint16_t kMagic64 = 0x20B;
 constexpr std::size_t kOptionalHeaderMinimum32 = 96;   // up to the data directory count
 constexpr std::size_t kOptionalHeaderMinimum64 = 112;
 constexpr std::size_t kSizeOfHeadersField = 60;        // the same offset in both layouts
+constexpr std::size_t kCheckSumField = 64;             // likewise
 constexpr std::size_t kSymbolRecordSize = 18;
 constexpr std::size_t kCertificateEntry = 4;           // data directory entry: file offset and size
 
@@ -28,6 +29,21 @@ std::uint16_t read16(const unsigned char* p) {
 std::uint32_t read32(const unsigned char* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// The image checksum: the file's 16-bit little-endian words (an odd last
+// byte padded with zero) summed with the carries folded back in, the
+// checksum field itself counted as zero, plus the file's length.
+std::uint32_t imageCheckSum(const unsigned char* data, std::size_t size, std::size_t checkSumOffset) {
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < size; i += 2) {
+        std::uint32_t word = data[i];
+        if (i + 1 < size) word |= static_cast<std::uint32_t>(data[i + 1]) << 8;
+        if (i >= checkSumOffset && i < checkSumOffset + 4) word = 0;
+        sum += word;
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    return (sum & 0xFFFF) + static_cast<std::uint32_t>(size);
 }
 
 // Whether [offset, offset + length) lies inside a file of `size` bytes,
@@ -91,6 +107,13 @@ bool isWholeExecutable(const unsigned char* data, std::size_t size) {
         if (!inside(strings, 4, size) || !inside(strings, read32(data + strings), size))
             return false;
     }
+
+    // A stored checksum covers every byte, data after the last section (an
+    // installer's or a packed program's overlay) included: the one test that
+    // finds such a file cut short. Zero means none was stored.
+    const std::uint32_t storedCheckSum = read32(optional + kCheckSumField);
+    if (storedCheckSum != 0 && imageCheckSum(data, size, optionalOffset + kCheckSumField) != storedCheckSum)
+        return false;
 
     const std::uint64_t tableOffset = optionalOffset + optionalSize;
     if (!inside(tableOffset, std::uint64_t{sectionCount} * kSectionHeaderSize, size))

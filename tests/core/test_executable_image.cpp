@@ -81,6 +81,25 @@ void withSignature(Bytes& b, const Layout& l) {
     b.resize(b.size() + 0x100, 's');
 }
 
+// Stores the image checksum of the file as it stands: the sum of its 16-bit
+// words with the checksum field as zero, folded to 16 bits, plus its length.
+void withCheckSum(Bytes& b) {
+    put32(b, kOptional + 64, 0);
+    std::uint64_t sum = 0;
+    for (std::size_t i = 0; i < b.size(); i += 2)
+        sum += b[i] | (i + 1 < b.size() ? b[i + 1] << 8 : 0);
+    while (sum > 0xFFFF) sum = (sum & 0xFFFF) + (sum >> 16);
+    put32(b, kOptional + 64, static_cast<std::uint32_t>(sum + b.size()));
+}
+
+// Appends an overlay of `size` bytes after the last section, as installers
+// and packed programs carry.
+void withOverlay(Bytes& b, std::size_t size) {
+    const std::size_t start = b.size();
+    b.resize(start + size);
+    for (std::size_t i = start; i < b.size(); ++i) b[i] = static_cast<unsigned char>(i * 7 + 3);
+}
+
 bool check(const Bytes& b) {
     return isWholeExecutable(b.data(), b.size());
 }
@@ -123,6 +142,14 @@ TEST(ExecutableImage, WholeProgramsPassAndCutOrGarbledOnesFail) {
         {"optional header past the end", [](Bytes& b, const Layout&) { put16(b, kFileHeader + 16, 0xFFFF); }, false},
         {"headers larger than the file", [](Bytes& b, const Layout&) { put32(b, kOptional + 60, 0x10000); }, false},
         {"section data past the end", [](Bytes& b, const Layout& l) { put32(b, sectionTable(l) + 40 + 16, 0x400); }, false},
+        {"with a stored checksum", [](Bytes& b, const Layout&) { withCheckSum(b); }, true},
+        {"with a stored checksum, odd length", [](Bytes& b, const Layout&) { b.push_back(0x5A); withCheckSum(b); }, true},
+        {"with an overlay and its checksum", [](Bytes& b, const Layout&) { withOverlay(b, 65536); withCheckSum(b); }, true},
+        {"overlay cut short, checksum of the whole", [](Bytes& b, const Layout&) { withOverlay(b, 65536); withCheckSum(b); b.resize(b.size() - 40000); }, false},
+        {"overlay cut by one byte, checksum of the whole", [](Bytes& b, const Layout&) { withOverlay(b, 65536); withCheckSum(b); b.pop_back(); }, false},
+        {"overlay cut short, no checksum stored", [](Bytes& b, const Layout&) { withOverlay(b, 65536); b.resize(b.size() - 40000); }, true},
+        {"checksum wrong", [](Bytes& b, const Layout&) { withCheckSum(b); put32(b, kOptional + 64, 0x12345); }, false},
+        {"one byte changed after the checksum", [](Bytes& b, const Layout&) { withCheckSum(b); b[0x3FF] ^= 1; }, false},
         {"section offset wraps around", [](Bytes& b, const Layout& l) { put32(b, sectionTable(l) + 20, 0xFFFFFF00); }, false},
     };
     for (const Layout& layout : kLayouts) {
