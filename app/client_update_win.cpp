@@ -6,6 +6,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <new>
 #include <vector>
@@ -113,7 +114,65 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& b
     return ::FlushFileBuffers(file.get()) != FALSE;
 }
 
+// What the launcher decided about a pending file, and the file as it was
+// then: a decision holds while the file keeps its size and last-write time.
+enum class Decision : std::uint32_t { Refused = 1, Installed = 2 };
+struct PendingFileMemory {
+    std::uint64_t size = 0;
+    std::uint64_t lastWrite = 0;
+    std::uint32_t decision = 0;
+};
+
+bool pendingFileIdentity(HANDLE file, PendingFileMemory& memory) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file, &info)) return false;
+    memory.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    memory.lastWrite = (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) | info.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
+// The key of the kept decisions, created when `create` is set.
+tarvo::RegistryKey openMemoryKey(bool create) {
+    HKEY key = nullptr;
+    const LONG status =
+        create ? ::RegCreateKeyExA(HKEY_CURRENT_USER, kUpdateMemoryKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                                   nullptr, &key, nullptr)
+               : ::RegOpenKeyExA(HKEY_CURRENT_USER, kUpdateMemoryKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key);
+    return tarvo::RegistryKey(status == ERROR_SUCCESS ? key : nullptr);
+}
+
+// The decision kept for the pending file of `directory` (0 when none, or
+// when the file has changed since).
+std::uint32_t rememberedDecision(const std::string& directory, const PendingFileMemory& now) {
+    tarvo::RegistryKey key = openMemoryKey(false);
+    if (!key) return 0;
+    PendingFileMemory kept;
+    DWORD type = 0;
+    DWORD size = sizeof(kept);
+    if (::RegQueryValueExA(key.get(), directory.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&kept), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_BINARY || size != sizeof(kept) || kept.size != now.size || kept.lastWrite != now.lastWrite)
+        return 0;
+    return kept.decision;
+}
+
+// Keeps (or with Decision 0, forgets) the decision for `directory`. Failures
+// only cost a later start another read.
+void remember(const std::string& directory, PendingFileMemory memory, std::uint32_t decision) {
+    tarvo::RegistryKey key = openMemoryKey(decision != 0);
+    if (!key) return;
+    if (decision == 0) {
+        ::RegDeleteValueA(key.get(), directory.c_str());
+        return;
+    }
+    memory.decision = decision;
+    ::RegSetValueExA(key.get(), directory.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(&memory),
+                     sizeof(memory));
+}
+
 } // namespace
+
+const char* const kUpdateMemoryKey = "Software\\QuarrionOL\\TarvoLaunch\\PendingClientUpdates";
 
 void stopAutoPatcher(const char* processName) {
     const HANDLE rawSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -133,13 +192,24 @@ UpdateOutcome installPendingUpdate(const std::string& directory) {
     const std::string client = directory + kClientName;
 
     std::vector<unsigned char> bytes;
+    PendingFileMemory identity;
+    bool known = false;
     {
         // Others may read it meanwhile, nobody may change it.
         tarvo::UniqueHandle file = openFile(pending, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
         if (!file) return UpdateOutcome::None;
-        if (!readWholeFile(file.get(), bytes)) return UpdateOutcome::NotAProgram;
+        known = pendingFileIdentity(file.get(), identity);
+        if (known) {
+            switch (static_cast<Decision>(rememberedDecision(directory, identity))) {
+            case Decision::Refused: return UpdateOutcome::NotAProgram;
+            case Decision::Installed: return UpdateOutcome::None;
+            }
+        }
+        if (!readWholeFile(file.get(), bytes) || !isWholeExecutable(bytes.data(), bytes.size())) {
+            if (known) remember(directory, identity, static_cast<std::uint32_t>(Decision::Refused));
+            return UpdateOutcome::NotAProgram;
+        }
     }
-    if (!isWholeExecutable(bytes.data(), bytes.size())) return UpdateOutcome::NotAProgram;
 
     // Beside the client, so that the replacement stays on one volume and is
     // a rename, never a copy that could be cut short.
@@ -149,6 +219,11 @@ UpdateOutcome installPendingUpdate(const std::string& directory) {
         ::DeleteFileA(temporary.c_str());
         return UpdateOutcome::NotInstalled;
     }
-    ::DeleteFileA(pending.c_str());
+    if (!::DeleteFileA(pending.c_str())) {
+        // Installed, yet still there: not installed again at every start.
+        if (known) remember(directory, identity, static_cast<std::uint32_t>(Decision::Installed));
+        return UpdateOutcome::InstalledKept;
+    }
+    if (known) remember(directory, identity, 0);
     return UpdateOutcome::Installed;
 }

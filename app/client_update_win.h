@@ -19,10 +19,11 @@ void stopAutoPatcher(const char* processName);
 
 // What became of a pending client update.
 enum class UpdateOutcome {
-    None,          // no pending update
-    Installed,     // the client was replaced and the pending file removed
-    NotAProgram,   // not a whole program (cut short, or garbled): left alone
-    NotInstalled,  // could not be put in place (the client in use, no room...)
+    None,            // no pending update, or one installed before
+    Installed,       // the client was replaced and the pending file removed
+    InstalledKept,   // the client was replaced; the pending file could not be removed
+    NotAProgram,     // not a whole program (cut short, or garbled): left alone
+    NotInstalled,    // could not be put in place (the client in use, no room...)
 };
 
 // Installs "TarvoWebEntry2.dat" in `directory` over "TarvoWebEntry.exe" when
@@ -30,4 +31,12 @@ enum class UpdateOutcome {
 // client, which then replaces the client in one step. The pending file is
 // removed only after the replacement succeeded; on any failure the old client
 // stays whole and the pending file stays for the next start.
+//
+// A pending file that is not a whole program, or one installed but not
+// removed, is remembered (its size and last-write time, per directory, under
+// kUpdateMemoryKey): while it stays as it is, later starts keep that decision
+// without reading it again. A changed file is checked afresh.
 UpdateOutcome installPendingUpdate(const std::string& directory);
+
+// Where the decisions on pending files are kept (under HKEY_CURRENT_USER).
+extern const char* const kUpdateMemoryKey;

@@ -94,6 +94,33 @@ private:
     HANDLE handle_ = nullptr;
 };
 
+// Owner of an open registry key: RegCloseKey.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    explicit RegistryKey(HKEY key) : key_(key) {}
+    ~RegistryKey() {
+        if (key_) ::RegCloseKey(key_);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    RegistryKey(RegistryKey&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
+    RegistryKey& operator=(RegistryKey&& other) noexcept {
+        if (this != &other) {
+            if (key_) ::RegCloseKey(key_);
+            key_ = other.key_;
+            other.key_ = nullptr;
+        }
+        return *this;
+    }
+
+    HKEY get() const { return key_; }
+    explicit operator bool() const { return key_ != nullptr; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
 // A window's device context from GetDC, released on scope exit.
 class WindowDC {
 public:

@@ -71,6 +71,77 @@ TEST(ClientUpdate, ClientInUseStaysWholeAndTheUpdateWaits) {
     EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::None);
 }
 
+// The pending file's last-write time, read or set through a handle of its own.
+FILETIME lastWriteTime(const std::string& path) {
+    FILETIME t{};
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    GetFileTime(f, nullptr, nullptr, &t);
+    CloseHandle(f);
+    return t;
+}
+bool setLastWriteTime(const std::string& path, FILETIME t) {
+    HANDLE f = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool ok = f != INVALID_HANDLE_VALUE && SetFileTime(f, nullptr, nullptr, &t);
+    CloseHandle(f);
+    return ok;
+}
+FILETIME later(FILETIME t) {
+    ULARGE_INTEGER v{{t.dwLowDateTime, t.dwHighDateTime}};
+    v.QuadPart += 20000000;  // two seconds
+    return FILETIME{v.LowPart, v.HighPart};
+}
+
+TEST(ClientUpdate, ARefusedFileIsNotReadAgainUntilItChanges) {
+    const std::string program = stubProgram();
+    ASSERT_GT(program.size(), 4096u);
+    std::string garbled = program;
+    garbled[garbled.size() / 2] ^= 0x55;  // the stored checksum no longer matches
+    TempDir dir("tarvo-update");
+    const std::string pending = dir.file("TarvoWebEntry2.dat");
+    ASSERT_TRUE(writeFile(dir.file("TarvoWebEntry.exe"), kOldClient));
+    ASSERT_TRUE(writeFile(pending, garbled));
+    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::NotAProgram);
+    const FILETIME refusedAt = lastWriteTime(pending);
+
+    // The same size and time, other bytes: the decision is kept, so the file
+    // was not read again (a whole program would have been installed).
+    ASSERT_TRUE(writeFile(pending, program));
+    ASSERT_TRUE(setLastWriteTime(pending, refusedAt));
+    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::NotAProgram);
+    EXPECT_TRUE(readFile(dir.file("TarvoWebEntry.exe")) == std::string(kOldClient));
+
+    // Written anew: checked afresh, and installed.
+    ASSERT_TRUE(setLastWriteTime(pending, later(refusedAt)));
+    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::Installed);
+    EXPECT_TRUE(readFile(dir.file("TarvoWebEntry.exe")) == program);
+    EXPECT_FALSE(fileExists(pending));
+}
+
+TEST(ClientUpdate, AnInstalledFileThatCannotBeRemovedIsNotInstalledAgain) {
+    const std::string program = stubProgram();
+    TempDir dir("tarvo-update");
+    const std::string pending = dir.file("TarvoWebEntry2.dat");
+    ASSERT_TRUE(writeFile(dir.file("TarvoWebEntry.exe"), kOldClient));
+    ASSERT_TRUE(writeFile(pending, program));
+    // Another program reads it and does not let it be deleted meanwhile.
+    HANDLE reader = CreateFileA(pending.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::InstalledKept);
+    CloseHandle(reader);
+    EXPECT_TRUE(readFile(dir.file("TarvoWebEntry.exe")) == program);
+    EXPECT_TRUE(fileExists(pending));
+
+    // The next start leaves the client alone while the file stays as it was.
+    ASSERT_TRUE(writeFile(dir.file("TarvoWebEntry.exe"), kOldClient));
+    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::None);
+    EXPECT_TRUE(readFile(dir.file("TarvoWebEntry.exe")) == std::string(kOldClient));
+
+    // A new pending file is installed and removed as usual.
+    ASSERT_TRUE(setLastWriteTime(pending, later(lastWriteTime(pending))));
+    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::Installed);
+    EXPECT_FALSE(fileExists(pending));
+}
+
 // The debug privilege's state in this process's token: enabled or not.
 bool debugPrivilegeEnabled() {
     HANDLE token = nullptr;
