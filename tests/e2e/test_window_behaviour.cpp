@@ -2,6 +2,7 @@
 // goes, and ends the client when it is shut down. (Leaving through the exit
 // panel is covered with the exit panel's own tests.)
 #include "e2e/launcher_run_win.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,22 @@ TEST(WindowBehaviour, LauncherEndsWithinTwoWatchdogTicksOfTheGameWindowClosing) 
     EXPECT_TRUE(launched.run.process.waitExit(10000).has_value())
         << "the launcher should end once the game window is gone";
     EXPECT_TRUE(client.process.waitExit(5000).has_value()) << "the client process should be gone";
+}
+
+TEST(WindowBehaviour, AClientThatReportsAtOnceLeavesNoProgressOverTheGame) {
+    LaunchedLauncher launched;
+    ASSERT_TRUE(launched.start({{"TARVO_STUB_READY_DELAY_MS", "0"}}));
+    HWND launcher = launched.window;
+    GameClient client;
+    ASSERT_TRUE(client.find(launched.run.hostPanel(launcher)));
+    HWND host = launched.run.hostPanel(launcher);
+    ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(host) != FALSE; }, 10000));
+    // Ready: the labels go, and stay gone over many progress ticks.
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(launcher, IDC_PROGRESS_TEXT))) << i;
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(launcher, IDC_PROGRESS_PERCENT))) << i;
+        Sleep(200);
+    }
 }
 
 TEST(WindowBehaviour, ShutDownEndsTheClientProcess) {

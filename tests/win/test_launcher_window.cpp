@@ -554,6 +554,19 @@ TEST_F(LauncherWindow, MinimiseButtonHidesThePanelsAndTheGame) {
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
 }
 
+TEST_F(LauncherWindow, ReadyBeforeTheFirstProgressTickEndsTheProgressDisplayForGood) {
+    // A quick client reports before the progress timer has ticked once.
+    PostMessageA(hwnd, WM_GAMEWINDOW, 0, 0);
+    SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
+    repaint(hwnd);
+    // Many ticks later, nothing of the progress display is back.
+    waitUntil([] { return false; }, static_cast<int>(kProgressPeriodMs) * 8);
+    repaint(hwnd);
+    EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_TEXT)));
+    EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
+    EXPECT_TRUE(launcher->startupProgress().ready());
+}
+
 TEST_F(LauncherWindow, SizeButtonAndCaptionDoubleClickSwitchBetweenFullAndRestoredSize) {
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     const Rect full = window();
