@@ -67,6 +67,15 @@ LRESULT CLauncherDlg::OnGameWindow(HWND gameWindow) {
     // Only a window that exists is watched: a null or stale handle (which any
     // program could post) would make the next watchdog tick quit the launcher.
     if (!gameWindow || !::IsWindow(gameWindow)) return 0;
+    // The message's number is one other programs use too: only the started
+    // client's own window, or one inside the game host panel, is the game's.
+    // A foreign window that then closed would end the game.
+    const bool inHostPanel =
+        gameHostPanel_ && gameHostPanel_->m_hWnd && ::IsChild(gameHostPanel_->m_hWnd, gameWindow);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(gameWindow, &owner);
+    const bool ofClient = webEntryProcess_ && owner != 0 && owner == ::GetProcessId(webEntryProcess_.get());
+    if (!inHostPanel && !ofClient) return 0;
     gameClientWindow_ = gameWindow;
     ::SetFocus(gameWindow);
     return 0;

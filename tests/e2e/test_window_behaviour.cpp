@@ -64,6 +64,30 @@ TEST(WindowBehaviour, AClientThatReportsAtOnceLeavesNoProgressOverTheGame) {
     }
 }
 
+TEST(WindowBehaviour, AnotherProgramsWindowReportedAsTheGameEndsNothing) {
+    LaunchedLauncher launched;
+    ASSERT_TRUE(launched.start({{"TARVO_STUB_READY_DELAY_MS", "200"}}));
+    HWND launcher = launched.window;
+    GameClient client;
+    HWND host = launched.run.hostPanel(launcher);
+    ASSERT_TRUE(client.find(host));
+    // The client has reported its window and readiness.
+    ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(host) != FALSE; }, 10000));
+
+    // This test program is another program: it hands in a window of its own
+    // with the same message number, then closes it.
+    HWND foreign = CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(foreign, nullptr);
+    SendMessageA(launcher, WM_USER + 0x64, reinterpret_cast<WPARAM>(foreign), 0);
+    DestroyWindow(foreign);
+    Sleep(2000);
+    EXPECT_TRUE(IsWindow(launcher));
+    EXPECT_FALSE(launched.run.process.waitExit(0).has_value()) << "the launcher should still run";
+    EXPECT_FALSE(client.process.waitExit(0).has_value()) << "the client should still run";
+    EXPECT_TRUE(IsWindow(client.gameWindow));
+}
+
 TEST(WindowBehaviour, ShutDownEndsTheClientProcess) {
     LaunchedLauncher launched;
     // The stand-in ends itself with 7; ended by the launcher it gives 0.

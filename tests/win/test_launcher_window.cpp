@@ -926,6 +926,18 @@ TEST_F(LauncherWindow, WatchdogQuitsOnceTheReportedGameWindowIsGone) {
     tick(kWatchdogTimerId, 2);
     EXPECT_FALSE(takeQuitMessage());
 
+    // A live window that is neither the client's nor inside the game host
+    // panel (another program's use of the same number) is ignored: its
+    // closing ends nothing.
+    HWND foreign = CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(foreign, nullptr);
+    EXPECT_EQ(SendMessageA(hwnd, WM_GAMEWINDOW, reinterpret_cast<WPARAM>(foreign), 0), 0);
+    EXPECT_EQ(launcher->gameClientWindow(), nullptr);
+    DestroyWindow(foreign);
+    tick(kWatchdogTimerId, 2);
+    EXPECT_FALSE(takeQuitMessage());
+
     // A later report replaces it: watched, focused, and quit for once it goes.
     HWND game = CreateWindowExA(0, "STATIC", "game", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
                                 launcher->gameHostPanel()->m_hWnd, nullptr, GetModuleHandleA(nullptr), nullptr);
