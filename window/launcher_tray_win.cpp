@@ -84,7 +84,11 @@ void CLauncherDlg::ShowAboutBox() {
 }
 
 void CLauncherDlg::OnCancel() {
-    // Esc or a close request: the launcher keeps running, only the tray icon goes.
+    // Esc or a close request: the launcher keeps running, only the tray icon
+    // goes. Not while the window is hidden: the icon (or the boss key) is
+    // then the player's one way back, and a close request from another
+    // program must not take it away.
+    if (!IsWindowVisible()) return;
     trayIcon_.remove();
 }
 

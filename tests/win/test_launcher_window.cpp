@@ -640,6 +640,14 @@ TEST_F(LauncherWindow, TrayButtonHidesEverythingAndKeepsAWayBack) {
     EXPECT_FALSE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_TRUE(trayIconPresent(*launcher));
 
+    // Hidden, a close request (another program's, or a cancel) keeps the
+    // way back: the icon stays.
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    pumpMessages();  // the dialog posts itself the cancel
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(trayIconPresent(*launcher));
+
     EXPECT_EQ(SendMessageA(hwnd, WM_TRAYNOTIFY, 5, WM_LBUTTONDOWN), 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
