@@ -58,7 +58,8 @@ public:
     std::string MakeRequestUrl(int type) const;
     RequestValues requestValues() const;
 
-    void SetBossKey(bool enable, WORD virtualKey, WORD hotKeyFlags);
+    // False when the key could not be registered: the previous one stays.
+    bool SetBossKey(bool enable, WORD virtualKey, WORD hotKeyFlags);
     void StartLaunchAndClose();
     void ShowServerName(const std::wstring& text);
     void StartMessageBlink();

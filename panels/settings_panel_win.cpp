@@ -17,6 +17,8 @@ namespace {
 // The settings panel a hot-key field belongs to, as a window property.
 const wchar_t kPanelProperty[] = L"TarvoSettingsPanel";
 
+const char kBossKeyTakenText[] = "该组合键已被其他程序占用，请换一个";
+
 const COLORREF kFieldGround = RGB(12, 10, 7);
 const COLORREF kFieldEdge = RGB(64, 49, 33);
 
@@ -188,5 +190,16 @@ void CMyCfgDlg::applyBossKey() {
     const bool enabled = enableBox_.GetCheck() != 0;
     // An unchecked box switches the boss key off; the field is not read.
     if (enabled) hotKeyField_.GetHotKey(virtualKey, modifiers);
-    if (owner_) owner_->SetBossKey(enabled, virtualKey, modifiers);
+    const bool applied = !owner_ || owner_->SetBossKey(enabled, virtualKey, modifiers);
+    const HWND note = GetDlgItem(IDC_BOSS_NOTE);
+    if (applied) {
+        ::ShowWindow(note, SW_HIDE);
+        return;
+    }
+    // Another program holds the combination: the panel stays open and says
+    // so, with the key still in the field to change; the previous boss key
+    // stays (let go of again while the panel is open, as on opening it).
+    SetDlgItemText(IDC_BOSS_NOTE, kBossKeyTakenText);
+    ::ShowWindow(note, SW_SHOW);
+    owner_->RunCaptionAction(kButtonSettings);
 }

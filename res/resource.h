@@ -85,6 +85,7 @@
 /* Settings panel (template 201) */
 #define IDC_BOSS_ENABLE             1009
 #define IDC_BOSS_HOTKEY             1011
+#define IDC_BOSS_NOTE               1012
 
 /* Web page panel (template 205) */
 #define IDC_BROWSER                 1017

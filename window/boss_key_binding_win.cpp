@@ -1,12 +1,16 @@
 #include "window/boss_key_binding_win.h"
 
-void BossKeyBinding::set(HWND window, bool enable, WORD virtualKey, WORD hotKeyFlags) {
+bool BossKeyBinding::set(HWND window, bool enable, WORD virtualKey, WORD hotKeyFlags) {
+    const BossKey previous = key_;
     const bool registerKey = key_.set(enable, virtualKey, hotKeyFlags);
     release(window);
     // No key chosen (an empty hot-key field): nothing to register.
-    if (registerKey && key_.virtualKey != 0) {
-        ::RegisterHotKey(window, kBossHotKeyId, key_.modifiers, key_.virtualKey);
-    }
+    if (!registerKey || key_.virtualKey == 0) return true;
+    if (::RegisterHotKey(window, kBossHotKeyId, key_.modifiers, key_.virtualKey)) return true;
+    // A key that does nothing is never kept as set.
+    key_ = previous;
+    restore(window);
+    return false;
 }
 
 void BossKeyBinding::release(HWND window) const {

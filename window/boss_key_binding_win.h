@@ -11,8 +11,10 @@
 class BossKeyBinding {
 public:
     // The player's choice from the settings panel: stores it and registers
-    // the key for `window` when it is enabled and a key was chosen.
-    void set(HWND window, bool enable, WORD virtualKey, WORD hotKeyFlags);
+    // the key for `window` when it is enabled and a key was chosen. False
+    // when the system refuses the key (another program holds the
+    // combination): the previous choice then stays, registered as before.
+    bool set(HWND window, bool enable, WORD virtualKey, WORD hotKeyFlags);
     // Lets go of the registration (the choice is kept).
     void release(HWND window) const;
     // Registers the key again when it is enabled and a key was chosen.

@@ -58,8 +58,8 @@ LRESULT CLauncherDlg::OnTaskbarCreated() {
     return 0;
 }
 
-void CLauncherDlg::SetBossKey(bool enable, WORD virtualKey, WORD hotKeyFlags) {
-    bossKey_.set(m_hWnd, enable, virtualKey, hotKeyFlags);
+bool CLauncherDlg::SetBossKey(bool enable, WORD virtualKey, WORD hotKeyFlags) {
+    return bossKey_.set(m_hWnd, enable, virtualKey, hotKeyFlags);
 }
 
 LRESULT CLauncherDlg::OnHotKey(WPARAM id) {

@@ -286,6 +286,51 @@ TEST_F(PanelTest, SettingsButtonsHideThePanelAndApplyTheBossKey) {
     }
 }
 
+TEST_F(PanelTest, ABossKeyThatAnotherProgramHoldsIsRefusedAndThePreviousOneStays) {
+    // The player's boss key so far: Ctrl+F9.
+    ASSERT_TRUE(launcher_->SetBossKey(true, VK_F9, HOTKEYF_CONTROL));
+    // Another program holds Ctrl+F10.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 0x7E00, MOD_CONTROL, VK_F10));
+
+    const HWND panel = settings().m_hWnd;
+    const HWND note = GetDlgItem(panel, IDC_BOSS_NOTE);
+    ASSERT_NE(note, nullptr);
+    launcher_->RunCaptionAction(kButtonSettings);  // opened as the caption button opens it
+    settings().hotKeyField().SetHotKey(VK_F10, HOTKEYF_CONTROL);
+    settings().enableBox().SetCheck(BST_CHECKED);
+    for (const POINT at : {POINT{248 + 30, 62 + 10}, POINT{351 - 35 + 10, 15}}) {  // confirm, then the cross
+        click(panel, at.x, at.y);
+        // The panel stays open and says why; the key is still there to change.
+        EXPECT_TRUE(styleVisible(panel));
+        EXPECT_TRUE(IsWindowVisible(note));
+        EXPECT_EQ(windowText(note), u8"该组合键已被其他程序占用，请换一个");
+        WORD key = 0, flags = 0;
+        settings().hotKeyField().GetHotKey(key, flags);
+        EXPECT_EQ(key, VK_F10);
+        // The previous key is kept, and let go of while the panel is open.
+        EXPECT_EQ(launcher_->bossKey().virtualKey(), VK_F9);
+        EXPECT_EQ(launcher_->bossKey().modifiers(), MOD_CONTROL);
+        EXPECT_FALSE(hotKeyTaken(MOD_CONTROL, VK_F9));
+    }
+
+    // Another key is taken, and the note goes.
+    settings().hotKeyField().SetHotKey(VK_F11, HOTKEYF_CONTROL);
+    click(panel, 248 + 30, 62 + 10);
+    EXPECT_FALSE(styleVisible(panel));
+    EXPECT_FALSE(IsWindowVisible(note));
+    EXPECT_EQ(launcher_->bossKey().virtualKey(), VK_F11);
+    EXPECT_TRUE(hotKeyTaken(MOD_CONTROL, VK_F11));
+    EXPECT_FALSE(hotKeyTaken(MOD_CONTROL, VK_F9));
+
+    // Refused while the panel is away (an operation call), the previous key
+    // stays registered and working.
+    EXPECT_FALSE(launcher_->SetBossKey(true, VK_F10, HOTKEYF_CONTROL));
+    EXPECT_EQ(launcher_->bossKey().virtualKey(), VK_F11);
+    EXPECT_TRUE(hotKeyTaken(MOD_CONTROL, VK_F11));
+    UnregisterHotKey(nullptr, 0x7E00);
+    launcher_->SetBossKey(false, 0, 0);
+}
+
 // ---- Web page panel: drag strip and close button ----------------------------
 
 TEST_F(PanelTest, WebPageHeaderDragsAndTheCloseButtonStartsRightAfterIt) {
