@@ -353,6 +353,9 @@ HRESULT bindAndWait(const std::string& address, CDownloadCallback& callback,
 
 namespace {
 
+// Download callbacks that were not freed because the loader still held them.
+std::atomic<unsigned> leftToTheLoader{0};
+
 DownloadOutcome download(const std::string& address, std::string& bytes,
                          const DownloadLimits& limits, DWORD start,
                          std::atomic<DownloadOutcome>& abortNotice) {
@@ -366,11 +369,18 @@ DownloadOutcome download(const std::string& address, std::string& bytes,
 
     bool stillRunning = false;
     const HRESULT hr = bindAndWait(address, *callback, limits, start, stillRunning);
-    if (stillRunning) {
-        const DownloadOutcome reason = callback->abortReason();
+    // The callback is freed only once the loader holds no reference to it
+    // (the owner's one is all that is left); otherwise it stays with the
+    // loader, which may still call it.
+    const auto leaveToTheLoader = [&] {
+        leftToTheLoader.fetch_add(1);
         // The notice goes with this download's thread; the callback outlives both.
         callback->reportAbortTo(nullptr);
-        callback.release();  // still in the loader's hands
+        callback.release();
+    };
+    if (stillRunning) {
+        const DownloadOutcome reason = callback->abortReason();
+        leaveToTheLoader();
         return reason == DownloadOutcome::received ? DownloadOutcome::failed : reason;
     }
 
@@ -378,11 +388,16 @@ DownloadOutcome download(const std::string& address, std::string& bytes,
     forgetCachedCopy(address.c_str());
     for (const auto& target : callback->redirects()) forgetCachedCopy(target.c_str());
 
-    if (callback->abortRequested()) return callback->abortReason();
-    if (FAILED(hr) || FAILED(callback->bindingResult()) || callback->replyCutShort())
-        return DownloadOutcome::failed;
-    bytes = callback->replyBytes();
-    return DownloadOutcome::received;
+    DownloadOutcome outcome = DownloadOutcome::received;
+    if (callback->abortRequested()) {
+        outcome = callback->abortReason();
+    } else if (FAILED(hr) || FAILED(callback->bindingResult()) || callback->replyCutShort()) {
+        outcome = DownloadOutcome::failed;
+    } else {
+        bytes = callback->replyBytes();
+    }
+    if (callback->references() != 1) leaveToTheLoader();
+    return outcome;
 }
 
 // One download, shared by the thread that runs it and the caller that waits
@@ -501,4 +516,8 @@ bool DownloadUrl(const std::string& address, std::string& reply) {
         return false;
     }
     return true;
+}
+
+unsigned downloadCallbacksLeftToTheLoader() {
+    return leftToTheLoader.load();
 }

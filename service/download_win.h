@@ -191,3 +191,9 @@ bool DownloadUrlBytes(const std::string& address, std::string& bytes,
 // As DownloadUrlBytes, with the body converted from UTF-8 to the ANSI code
 // page (and so cut at its first zero byte).
 bool DownloadUrl(const std::string& address, std::string& reply);
+
+// How many download callbacks this process has left to the loader so far
+// instead of freeing them: a callback is freed only once the loader has
+// released every reference it took (one for each abandoned download, whose
+// binding the loader never reported stopped).
+unsigned downloadCallbacksLeftToTheLoader();

@@ -240,6 +240,21 @@ TEST_F(DownloadTest, FailuresGiveFalseAndAnEmptyReply) {
     }
 }
 
+// A download's callback is freed only when the loader has let go of it: for
+// every download the loader saw to its end, whatever the reply, it had.
+TEST_F(DownloadTest, TheLoaderLetsGoOfTheCallbackOfEveryFinishedDownload) {
+    server_.setReply("/ok", HttpReply::ok("fine"));
+    server_.setReply("/err", HttpReply::withStatus(500, "Internal Server Error", "{}"));
+    server_.setReply("/from", HttpReply::redirect(server_.url("/ok")));
+    server_.setReply("/cut", HttpReply::withStatus(200, "OK", std::string(5000, 'c')).cutAt(2000));
+    server_.setReply("/big", HttpReply::ok(std::string(kReplyLimitBytes + 1, 'b')));
+    const unsigned before = downloadCallbacksLeftToTheLoader();
+    std::string bytes;
+    for (const char* path : {"/ok", "/err", "/from", "/cut", "/big"}) DownloadUrlBytes(server_.url(path), bytes);
+    DownloadUrlBytes("http://127.0.0.1:" + std::to_string(closedPort()) + "/x", bytes);
+    EXPECT_EQ(downloadCallbacksLeftToTheLoader(), before);
+}
+
 TEST_F(DownloadTest, ASlowReplyWithinTheTimeLimitArrives) {
     server_.setReply("/slow", HttpReply::ok("late but fine").delayed(700));
     std::string bytes;
