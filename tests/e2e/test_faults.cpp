@@ -126,6 +126,28 @@ TEST(Faults, ShutDownDuringASlowDownloadEndsPromptlyWithExitCodeZero) {
     server.stop();
 }
 
+// An endless reply in the middle of being read does not hold up the exit:
+// the game window closes and the process is gone within 5 s, every time.
+TEST(Faults, EndlessReplyBeingReadDoesNotHoldUpTheExit) {
+    TestHttpServer server;
+    ASSERT_TRUE(server.start());
+    server.setHandler([](const HttpRequestSeen&) { return HttpReply::head("").followedBy(HttpReply::kEndless); });
+    for (int run = 0; run < 20; ++run) {
+        SCOPED_TRACE(run);
+        const std::size_t asked = server.requests().size();
+        LaunchedLauncher launched(withSettings(settingsWithService(server.url("/pick/info"))));
+        ASSERT_TRUE(launched.start({{"TARVO_STUB_READY_DELAY_MS", "200"}, {"TARVO_STUB_CLOSE_AFTER_MS", "2500"}}));
+        HWND host = launched.run.hostPanel(launched.window);
+        HWND game = nullptr;
+        ASSERT_TRUE(waitUntil([&] { return (game = findDescendant(host, "TarvoGameView", nullptr)) != nullptr; },
+                              15000));
+        EXPECT_TRUE(waitUntil([&] { return server.requests().size() > asked; }, 10000)) << "the worker is reading";
+        ASSERT_TRUE(waitUntil([&] { return !IsWindow(game); }, 15000));
+        EXPECT_TRUE(launched.run.process.waitExit(5000).has_value()) << "still running 5 s after the game window went";
+    }
+    server.stop();
+}
+
 // ---------------------------------------------------------------------------
 // Broken settings files
 // ---------------------------------------------------------------------------
