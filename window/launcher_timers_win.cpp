@@ -56,10 +56,12 @@ void CLauncherDlg::OnTimer(UINT_PTR id) {
 }
 
 LRESULT CLauncherDlg::OnGameReady() {
-    if (gameHostPanel_ && gameHostPanel_->m_hWnd) gameHostPanel_->ShowWindow(SW_SHOW);
+    // The start-up labels go before the game shows, so that no moment shows
+    // them over the game.
     progress_.markReady();
     ::ShowWindow(GetDlgItem(IDC_PROGRESS_TEXT), SW_HIDE);
     ::ShowWindow(GetDlgItem(IDC_PROGRESS_PERCENT), SW_HIDE);
+    if (gameHostPanel_ && gameHostPanel_->m_hWnd) gameHostPanel_->ShowWindow(SW_SHOW);
     return 0;
 }
 

@@ -893,7 +893,29 @@ TEST_F(LauncherWindow, GameReadyBeforeTheFirstTickNeverShowsMoreThanZeroPercent)
     EXPECT_EQ(text(IDC_PROGRESS_PERCENT), "0%");
     EXPECT_TRUE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
 
+    // The labels are gone by the moment the game shows: the game is never
+    // seen under them, not even between two messages.
+    static HWND host;
+    static HWND labels[2];
+    static int seenOverTheGame;
+    host = launcher->gameHostPanel()->m_hWnd;
+    labels[0] = control(IDC_PROGRESS_TEXT);
+    labels[1] = control(IDC_PROGRESS_PERCENT);
+    seenOverTheGame = -1;
+    HHOOK hook = SetWindowsHookExA(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+            if (code == HC_ACTION && message->hwnd == host && message->message == WM_SHOWWINDOW && message->wParam)
+                seenOverTheGame = (IsWindowVisible(labels[0]) ? 1 : 0) + (IsWindowVisible(labels[1]) ? 1 : 0);
+            return CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(seenOverTheGame, 0) << "labels still shown as the game came up (-1: the game never came up)";
+
     tick(kProgressTimerId);
     EXPECT_EQ(launcher->startupProgress().percentage(), 0);
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));
