@@ -149,6 +149,9 @@ private:
     bool DrawPicture(HDC dc, const std::string& path, int width, int height);
     void PlaceGameHostPanel();
     void PlaceMessageLabel();
+    // Once the game is ready: hides the start-up labels, then shows the game
+    // host panel, so that no moment shows the labels over the game.
+    void RevealGame();
 
     void createCaptionButtons();
     void createGameHostPanel();

@@ -123,9 +123,7 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC windowDc) {
 
     for (const auto& button : captionButtons_) button->Draw(true);
 
-    if (IsWindowVisible() && gameHostPanel_ && gameHostPanel_->m_hWnd && progress_.ready()) {
-        gameHostPanel_->ShowWindow(SW_SHOW);
-    }
+    if (IsWindowVisible() && progress_.ready()) RevealGame();
     PlaceMessageLabel();
 
     if (!progress_.ready()) {

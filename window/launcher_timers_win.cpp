@@ -56,13 +56,17 @@ void CLauncherDlg::OnTimer(UINT_PTR id) {
 }
 
 LRESULT CLauncherDlg::OnGameReady() {
-    // The start-up labels go before the game shows, so that no moment shows
-    // them over the game.
     progress_.markReady();
+    RevealGame();
+    return 0;
+}
+
+void CLauncherDlg::RevealGame() {
+    // Hiding a label may erase the window beneath it at once, and the erase
+    // reveals the game too: both labels go before anything shows the panel.
     ::ShowWindow(GetDlgItem(IDC_PROGRESS_TEXT), SW_HIDE);
     ::ShowWindow(GetDlgItem(IDC_PROGRESS_PERCENT), SW_HIDE);
     if (gameHostPanel_ && gameHostPanel_->m_hWnd) gameHostPanel_->ShowWindow(SW_SHOW);
-    return 0;
 }
 
 LRESULT CLauncherDlg::OnGameWindow(HWND gameWindow) {

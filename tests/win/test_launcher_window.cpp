@@ -888,6 +888,24 @@ TEST_F(LauncherWindow, ProgressTicksCountToNinetyNineBesideTheInitialisingText) 
     EXPECT_EQ(childRect(control(IDC_PROGRESS_PERCENT)), makeRect(w.width() / 2 + 100, y, 50, 20));
 }
 
+// How many start-up labels were visible as the game host panel was shown
+// (-1: it was not shown).
+struct {
+    HWND host;
+    HWND labels[2];
+    int visible;
+} labelsAtGameShow;
+
+LRESULT CALLBACK countLabelsAsTheGameShows(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->hwnd == labelsAtGameShow.host && message->message == WM_SHOWWINDOW &&
+        message->wParam) {
+        labelsAtGameShow.visible = 0;
+        for (HWND label : labelsAtGameShow.labels) labelsAtGameShow.visible += IsWindowVisible(label) ? 1 : 0;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 TEST_F(LauncherWindow, GameReadyBeforeTheFirstTickNeverShowsMoreThanZeroPercent) {
     repaint(hwnd);  // a paint before the first tick shows 0%
     EXPECT_EQ(text(IDC_PROGRESS_PERCENT), "0%");
@@ -895,26 +913,13 @@ TEST_F(LauncherWindow, GameReadyBeforeTheFirstTickNeverShowsMoreThanZeroPercent)
 
     // The labels are gone by the moment the game shows: the game is never
     // seen under them, not even between two messages.
-    static HWND host;
-    static HWND labels[2];
-    static int seenOverTheGame;
-    host = launcher->gameHostPanel()->m_hWnd;
-    labels[0] = control(IDC_PROGRESS_TEXT);
-    labels[1] = control(IDC_PROGRESS_PERCENT);
-    seenOverTheGame = -1;
-    HHOOK hook = SetWindowsHookExA(
-        WH_CALLWNDPROC,
-        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-            if (code == HC_ACTION && message->hwnd == host && message->message == WM_SHOWWINDOW && message->wParam)
-                seenOverTheGame = (IsWindowVisible(labels[0]) ? 1 : 0) + (IsWindowVisible(labels[1]) ? 1 : 0);
-            return CallNextHookEx(nullptr, code, wParam, lParam);
-        },
-        nullptr, GetCurrentThreadId());
+    labelsAtGameShow = {
+        launcher->gameHostPanel()->m_hWnd, {control(IDC_PROGRESS_TEXT), control(IDC_PROGRESS_PERCENT)}, -1};
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, countLabelsAsTheGameShows, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
     SendMessageA(hwnd, WM_GAMEREADY, 0, 0);
     UnhookWindowsHookEx(hook);
-    EXPECT_EQ(seenOverTheGame, 0) << "labels still shown as the game came up (-1: the game never came up)";
+    EXPECT_EQ(labelsAtGameShow.visible, 0) << "labels still shown as the game came up (-1: the game never came up)";
 
     tick(kProgressTimerId);
     EXPECT_EQ(launcher->startupProgress().percentage(), 0);
