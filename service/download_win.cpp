@@ -1,503 +1,236 @@
 #include "service/download_win.h"
 
-#include <wininet.h>
+#include <winhttp.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
+#include <string_view>
 
-#include "framework/barrier_win.h"
-#include "service/net_library_win.h"
 #include "framework/text_win.h"
+#include "service/content_coding.h"
+#include "service/net_library_win.h"
 
 namespace {
 
-// Cache entries go through the cache library, loaded on first use.
-void forgetCachedCopy(const char* address) {
-    if (auto remove = net::library().deleteUrlCacheEntryA) remove(address);
-}
-void forgetCachedCopy(const wchar_t* address) {
-    if (auto remove = net::library().deleteUrlCacheEntryW) remove(address);
-}
-
-} // namespace
-
-// ---------------------------------------------------------------------------
-// CBindStatusCallback
-
-CBindStatusCallback::CBindStatusCallback() = default;
-
-CBindStatusCallback::~CBindStatusCallback() = default;
-
-STDMETHODIMP CBindStatusCallback::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBindStatusCallback)) {
-        *object = static_cast<IBindStatusCallback*>(this);
-    } else if (IsEqualIID(riid, IID_IHttpNegotiate)) {
-        *object = static_cast<IHttpNegotiate*>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CBindStatusCallback::AddRef() { return addReference(); }
-
-STDMETHODIMP_(ULONG) CBindStatusCallback::Release() { return releaseReference(); }
-
-STDMETHODIMP CBindStatusCallback::OnStartBinding(DWORD, IBinding* binding) {
-    if (binding) binding->AddRef();
-    binding_.reset(binding);
-    return S_OK;
-}
-
-STDMETHODIMP CBindStatusCallback::GetPriority(LONG* priority) {
-    if (!priority) return E_INVALIDARG;
-    *priority = priority_;
-    return S_OK;
-}
-
-STDMETHODIMP CBindStatusCallback::OnLowResource(DWORD) { return S_OK; }
-
-STDMETHODIMP CBindStatusCallback::OnProgress(ULONG, ULONG, ULONG statusCode,
-                                             LPCWSTR statusText) {
-    // A redirect goes to another address: make sure that one is fetched
-    // fresh as well.
-    if (statusCode == BINDSTATUS_REDIRECTING && statusText && *statusText) {
-        if (bindFlags_ & BINDF_GETNEWESTVERSION) forgetCachedCopy(statusText);
-        tarvo::comBarrier([&] {
-            redirects_.emplace_back(statusText);
-            return S_OK;
-        });
-    }
-    return S_OK;
-}
-
-STDMETHODIMP CBindStatusCallback::OnStopBinding(HRESULT result, LPCWSTR) {
-    binding_.reset();
-    bindingResult_ = result;
-    bindingStopped_ = true;
-    return S_OK;
-}
-
-STDMETHODIMP CBindStatusCallback::GetBindInfo(DWORD* bindFlags, BINDINFO* bindInfo) {
-    if (!bindFlags || !bindInfo || bindInfo->cbSize == 0) return E_INVALIDARG;
-    *bindFlags = bindFlags_;
-    const ULONG size = bindInfo->cbSize;
-    std::memset(bindInfo, 0, size);
-    bindInfo->cbSize = size;
-    // The verb lies beyond a truncated structure's end: it is zero (GET)
-    // already wherever it exists.
-    if (size >= offsetof(BINDINFO, dwBindVerb) + sizeof(bindInfo->dwBindVerb))
-        bindInfo->dwBindVerb = bindVerb_;
-    return S_OK;
-}
-
-STDMETHODIMP CBindStatusCallback::OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) {
-    return S_OK;
-}
-
-STDMETHODIMP CBindStatusCallback::OnObjectAvailable(REFIID, IUnknown*) { return S_OK; }
-
-STDMETHODIMP CBindStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWORD,
-                                                       LPWSTR* additionalHeaders) {
-    if (!additionalHeaders) return E_POINTER;
-    *additionalHeaders = nullptr;
-    if (additionalHeaders_.empty()) return S_OK;
-
-    return tarvo::comBarrier([&] {
-        std::wstring text;
-        for (const auto& header : additionalHeaders_) {
-            text += header.first;
-            text += L": ";
-            text += header.second;
-            text += L"\r\n";
-        }
-        const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-        auto* block = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-        if (!block) return E_OUTOFMEMORY;
-        std::memcpy(block, text.c_str(), bytes);
-        *additionalHeaders = block;
-        return S_OK;
-    });
-}
-
-STDMETHODIMP CBindStatusCallback::OnResponse(DWORD, LPCWSTR, LPCWSTR, LPWSTR*) {
-    return E_NOTIMPL;
-}
-
-void CBindStatusCallback::setAdditionalHeader(const std::wstring& name,
-                                              const std::wstring& value) {
-    additionalHeaders_[name] = value;
-}
-
-// ---------------------------------------------------------------------------
-// CDownloadCallback
-
-void CDownloadCallback::abortBinding(DownloadOutcome reason) {
-    if (abortRequested()) return;
-    abortReason_ = reason == DownloadOutcome::received ? DownloadOutcome::failed : reason;
-    if (abortNotice_) abortNotice_->store(abortReason_);
-    // The loader may report the stop from inside Abort: keep the binding
-    // alive until Abort has returned.
-    const tarvo::ComPtr<IBinding> binding = binding_;
-    if (binding) binding->Abort();
-}
-
-STDMETHODIMP CDownloadCallback::OnStartBinding(DWORD reserved, IBinding* binding) {
-    const HRESULT result = CBindStatusCallback::OnStartBinding(reserved, binding);
-    if (abortRequested() && binding_) binding_->Abort();
-    return result;
-}
-
-STDMETHODIMP CDownloadCallback::OnDataAvailable(DWORD, DWORD size, FORMATETC*,
-                                                STGMEDIUM* medium) {
-    if (abortRequested()) {
-        // An abort asked for before any data came (the announced length was
-        // too large) is not always heeded by the loader until it is asked
-        // again from here, where the data arrives.
-        const tarvo::ComPtr<IBinding> binding = binding_;
-        if (binding) binding->Abort();
-        return S_OK;
-    }
-    if (size == 0) return S_OK;
-    if (!medium || medium->tymed != TYMED_ISTREAM || !medium->pstm) return S_OK;
-
-    const HRESULT result = tarvo::comBarrier([&] {
-        const tarvo::ComPtr<IStream> stream = tarvo::ComPtr<IStream>::borrow(medium->pstm);
-        char chunk[1024];
-        for (;;) {
-            // A stream that always has a little more must still end on time.
-            if (pastTimeLimit()) {
-                abortBinding(DownloadOutcome::timedOut);
-                break;
-            }
-            ULONG read = 0;
-            const HRESULT hr = stream->Read(chunk, sizeof chunk, &read);
-            if (read > sizeof chunk) read = 0;  // never trust an impossible count
-            if (read > limits_.maxBytes - std::min(limits_.maxBytes, reply_.size())) {
-                abortBinding(DownloadOutcome::tooLarge);
-                break;
-            }
-            if (read > 0) reply_.append(chunk, read);
-            if (hr != S_OK || read == 0) break;
-        }
-        return S_OK;
-    });
-    // Whatever went wrong, the reply is not whole: the download fails.
-    if (FAILED(result)) abortBinding(DownloadOutcome::failed);
-    return S_OK;
-}
-
-namespace {
-
-// What the reply's headers say about its body's length.
-struct AnnouncedLength {
-    long long contentLength = -1;  // Content-Length, or -1 when there is none
-    bool encoded = false;          // the body is content-encoded (compressed)
-};
-
-AnnouncedLength readAnnouncedLength(IBinding* binding) {
-    AnnouncedLength announced;
-    if (!binding) return announced;
-    tarvo::ComPtr<IWinInetHttpInfo> info;
-    if (FAILED(binding->QueryInterface(IID_IWinInetHttpInfo, reinterpret_cast<void**>(info.put()))) ||
-        !info)
-        return announced;
-
-    char text[64] = {};
-    DWORD size = sizeof text - 1;
-    if (info->QueryInfo(HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr, nullptr) == S_OK) {
-        text[std::min<DWORD>(size, sizeof text - 1)] = '\0';
-        char* end = nullptr;
-        const long long value = std::strtoll(text, &end, 10);  // LLONG_MAX when too long
-        if (end != text && *end == '\0' && value >= 0) announced.contentLength = value;
-    }
-    char encoding[64] = {};
-    size = sizeof encoding - 1;
-    if (info->QueryInfo(HTTP_QUERY_CONTENT_ENCODING, encoding, &size, nullptr, nullptr) == S_OK) {
-        encoding[std::min<DWORD>(size, sizeof encoding - 1)] = '\0';
-        announced.encoded = encoding[0] != '\0' && lstrcmpiA(encoding, "identity") != 0;
-    }
-    return announced;
-}
-
-}  // namespace
-
-STDMETHODIMP CDownloadCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
-                                           LPCWSTR statusText) {
-    if (statusCode == BINDSTATUS_BEGINDOWNLOADDATA) {
-        const AnnouncedLength announced = readAnnouncedLength(binding_.get());
-        // The length of an encoded body is not what arrives once decoded.
-        announcedLength_ = announced.encoded ? -1 : announced.contentLength;
-        if (announced.contentLength >= 0 &&
-            static_cast<unsigned long long>(announced.contentLength) > limits_.maxBytes) {
-            abortBinding(DownloadOutcome::tooLarge);
-        }
-    }
-    if (pastTimeLimit()) abortBinding(DownloadOutcome::timedOut);
-    return CBindStatusCallback::OnProgress(progress, progressMax, statusCode, statusText);
-}
-
-// ---------------------------------------------------------------------------
-// The binding
-
-namespace {
-
-// After an abort, how long the loader gets to report the stop.
-constexpr DWORD kAbortGraceMs = 5000;
-
-// Dispatches this thread's queued messages during a wait. A WM_QUIT among
-// them is held back and put back in the queue when the wait is over (when
-// this object goes).
-class WaitDispatcher {
+// Owner of one handle of the HTTP client: closing a request handle also
+// ends its connection.
+class HttpHandle {
 public:
-    WaitDispatcher() = default;
-    WaitDispatcher(const WaitDispatcher&) = delete;
-    WaitDispatcher& operator=(const WaitDispatcher&) = delete;
-    ~WaitDispatcher() {
-        if (sawQuit_) PostQuitMessage(static_cast<int>(quitCode_));
+    explicit HttpHandle(HINTERNET handle = nullptr) : handle_(handle) {}
+    ~HttpHandle() {
+        if (handle_) net::library().closeHandle(handle_);
     }
+    HttpHandle(const HttpHandle&) = delete;
+    HttpHandle& operator=(const HttpHandle&) = delete;
 
-    // Dispatches until the queue is empty or `done()` is true.
-    template <typename Done>
-    void dispatchQueued(Done done) {
-        MSG msg;
-        while (!done() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                sawQuit_ = true;
-                quitCode_ = msg.wParam;
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
+    HINTERNET get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
 
 private:
-    bool sawQuit_ = false;
-    WPARAM quitCode_ = 0;
+    HINTERNET handle_;
 };
 
-// Dispatches this thread's messages until the callback reports the stop of
-// the binding. At the time limit the binding is aborted. Once aborted (by
-// the time limit or by the callback itself), if the loader does not report
-// the stop within a grace period, gives up. A WM_QUIT taken from the queue
-// on the way is put back afterwards.
-void pumpUntilStopped(CDownloadCallback& callback, const DownloadLimits& limits, DWORD start) {
-    WaitDispatcher dispatcher;
-    bool graceStarted = false;
-    DWORD graceStart = 0;
-
-    while (!callback.bindingStopped()) {
-        const DWORD now = GetTickCount();
-        if (!callback.abortRequested() && now - start >= limits.timeMs)
-            callback.abortBinding(DownloadOutcome::timedOut);
-        if (callback.abortRequested() && !graceStarted) {
-            graceStarted = true;
-            graceStart = now;
-        }
-        if (callback.bindingStopped()) break;
-
-        DWORD wait = 0;
-        if (graceStarted) {
-            const DWORD waited = now - graceStart;
-            if (waited >= kAbortGraceMs) break;
-            wait = kAbortGraceMs - waited;
-        } else {
-            wait = limits.timeMs - (now - start);
-        }
-        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        dispatcher.dispatchQueued([&] { return callback.bindingStopped(); });
+// The time a download has left, counted from its start.
+class Deadline {
+public:
+    Deadline(DWORD start, DWORD limitMs) : start_(start), limitMs_(limitMs) {}
+    DWORD left() const {
+        const DWORD elapsed = GetTickCount() - start_;
+        return elapsed >= limitMs_ ? 0 : limitMs_ - elapsed;
     }
+    bool passed() const { return left() == 0; }
+
+private:
+    DWORD start_;
+    DWORD limitMs_;
+};
+
+// Gives every wait of `handle` that is still to come no more than the time
+// that is left. (Zero would mean no limit: a download past its time never
+// gets here.)
+bool giveTheTimeLeft(HINTERNET handle, const Deadline& deadline) {
+    const int left = static_cast<int>(std::min<DWORD>(std::max<DWORD>(deadline.left(), 1), 0x7FFFFFFF));
+    return net::library().setTimeouts(handle, left, left, left, left) != FALSE;
 }
 
-// Binds `address` to a stream with `callback` and waits until the binding
-// has ended: creates the URL moniker and an asynchronous bind context that
-// carries the callback, asks the moniker for the stream, then pumps messages
-// until the callback has seen the stop. Returns a failure code when the
-// binding could not start; `stillRunning` tells whether the loader may still
-// call the callback afterwards.
-HRESULT bindAndWait(const std::string& address, CDownloadCallback& callback,
-                    const DownloadLimits& limits, DWORD start, bool& stillRunning) {
-    stillRunning = false;
+// Why a step of the request failed: at the deadline, or for another reason.
+DownloadOutcome failure(const Deadline& deadline) {
+    const DWORD error = GetLastError();
+    return error == ERROR_WINHTTP_TIMEOUT || deadline.passed() ? DownloadOutcome::timedOut
+                                                               : DownloadOutcome::failed;
+}
+
+// The agent that the system's browser control names, so the service sees
+// the launcher as before; the launcher's own name where there is none.
+const std::wstring& userAgent() {
+    static const std::wstring agent = [] {
+        if (auto obtain = net::library().obtainUserAgentString) {
+            char text[512] = {};
+            DWORD size = sizeof text;
+            if (SUCCEEDED(obtain(0, text, &size)) && text[0]) {
+                text[sizeof text - 1] = '\0';
+                return tarvo::ansiToWide(text);
+            }
+        }
+        return std::wstring(L"TarvoLaunch");
+    }();
+    return agent;
+}
+
+// A session that goes through the proxy the player set up for the system's
+// browser (a fixed one; automatic configuration is not looked at), or
+// straight to the server.
+HINTERNET openSession() {
+    const net::Library& http = net::library();
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG proxy{};
+    const bool haveProxy = http.ieProxyConfig && http.ieProxyConfig(&proxy) && proxy.lpszProxy && *proxy.lpszProxy;
+    const HINTERNET session =
+        haveProxy ? http.open(userAgent().c_str(), WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.lpszProxy,
+                              proxy.lpszProxyBypass ? proxy.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS, 0)
+                  : http.open(userAgent().c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                              WINHTTP_NO_PROXY_BYPASS, 0);
+    for (LPWSTR text : {proxy.lpszAutoConfigUrl, proxy.lpszProxy, proxy.lpszProxyBypass})
+        if (text) GlobalFree(text);
+    return session;
+}
+
+// A reply header's text; empty when the reply has none.
+std::wstring replyHeader(HINTERNET request, DWORD which) {
+    wchar_t text[256] = {};
+    DWORD size = sizeof text - sizeof text[0];
+    if (!net::library().queryHeaders(request, which, WINHTTP_HEADER_NAME_BY_INDEX, text, &size,
+                                     WINHTTP_NO_HEADER_INDEX))
+        return {};
+    return std::wstring(text, std::min<std::size_t>(size / sizeof text[0], 255));
+}
+
+// The length a Content-Length text announces: -1 when there is none that
+// counts; lengths too large to hold count as the largest.
+long long announcedLength(const std::wstring& text) {
+    if (text.empty()) return -1;
+    long long value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return -1;
+        value = value > (0x7FFFFFFFFFFFFFFFLL - 9) / 10 ? 0x7FFFFFFFFFFFFFFFLL : value * 10 + (c - L'0');
+    }
+    return value;
+}
+
+// The address split for the HTTP client.
+struct Target {
+    std::wstring host;
+    INTERNET_PORT port = 0;
+    std::wstring pathAndQuery;
+    bool secure = false;
+};
+
+bool splitAddress(const std::string& address, Target& target) {
     const std::wstring url = tarvo::ansiToWide(address);
-    tarvo::ComPtr<IMoniker> moniker;
-    tarvo::ComPtr<IBindCtx> context;
-    tarvo::ComPtr<IStream> stream;
-
-    const net::Library& loader = net::library();
-    if (!loader.canBind()) return E_NOTIMPL;
-    HRESULT hr = loader.createUrlMonikerEx(nullptr, url.c_str(), moniker.put(), URL_MK_UNIFORM);
-    if (SUCCEEDED(hr)) hr = loader.createAsyncBindCtx(0, &callback, nullptr, context.put());
-    if (SUCCEEDED(hr)) {
-        hr = moniker->BindToStorage(context.get(), nullptr, IID_IStream,
-                                    reinterpret_cast<void**>(stream.put()));
-        if (SUCCEEDED(hr)) {
-            pumpUntilStopped(callback, limits, start);
-            stillRunning = !callback.bindingStopped();
-        }
-    }
-
-    stream.reset();
-    if (context) loader.revokeBindStatusCallback(context.get(), &callback);
-    context.reset();
-    moniker.reset();
-    return hr;
+    if (url.empty()) return false;
+    URL_COMPONENTS parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.dwHostNameLength = static_cast<DWORD>(-1);
+    parts.dwUrlPathLength = static_cast<DWORD>(-1);
+    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    if (!net::library().crackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
+    if (!parts.lpszHostName || parts.dwHostNameLength == 0) return false;
+    target.host.assign(parts.lpszHostName, parts.dwHostNameLength);
+    target.port = parts.nPort;
+    target.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    if (parts.lpszUrlPath) target.pathAndQuery.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
+    if (parts.lpszExtraInfo) target.pathAndQuery.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    // A fragment names a place in the page; it is not sent.
+    target.pathAndQuery = target.pathAndQuery.substr(0, target.pathAndQuery.find(L'#'));
+    if (target.pathAndQuery.empty()) target.pathAndQuery = L"/";
+    return true;
 }
 
-}  // namespace
+DownloadOutcome download(const std::string& address, std::string& bytes, const DownloadLimits& limits) {
+    const Deadline deadline(GetTickCount(), limits.timeMs);
+    const net::Library& http = net::library();
+    if (!http.canRequest()) return DownloadOutcome::failed;
+    Target target;
+    if (!splitAddress(address, target)) return DownloadOutcome::failed;
 
-namespace {
+    const HttpHandle session(openSession());
+    if (!session || !giveTheTimeLeft(session.get(), deadline)) return DownloadOutcome::failed;
+    const HttpHandle connection(http.connect(session.get(), target.host.c_str(), target.port, 0));
+    if (!connection) return DownloadOutcome::failed;
+    // Always fresh from the server, through any cache on the way.
+    const DWORD flags = WINHTTP_FLAG_REFRESH | (target.secure ? WINHTTP_FLAG_SECURE : 0);
+    const HttpHandle request(http.openRequest(connection.get(), L"GET", target.pathAndQuery.c_str(), nullptr,
+                                              WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
+    if (!request) return DownloadOutcome::failed;
+    // One request per connection: when the request goes, so does the
+    // connection, whatever of the reply is still unread.
+    DWORD noKeepAlive = WINHTTP_DISABLE_KEEP_ALIVE;
+    http.setOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &noKeepAlive, sizeof noKeepAlive);
+    http.addRequestHeaders(request.get(), L"Accept-Encoding: gzip, deflate", static_cast<DWORD>(-1),
+                           WINHTTP_ADDREQ_FLAG_ADD);
 
-// Download callbacks that were not freed because the loader still held them.
-std::atomic<unsigned> leftToTheLoader{0};
+    if (deadline.passed() || !giveTheTimeLeft(request.get(), deadline)) return DownloadOutcome::timedOut;
+    if (!http.sendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
+        return failure(deadline);
+    if (deadline.passed() || !giveTheTimeLeft(request.get(), deadline)) return DownloadOutcome::timedOut;
+    if (!http.receiveResponse(request.get(), nullptr)) return failure(deadline);
 
-DownloadOutcome download(const std::string& address, std::string& bytes,
-                         const DownloadLimits& limits, DWORD start,
-                         std::atomic<DownloadOutcome>& abortNotice) {
-    // The callback lives on the heap so that, should the loader never report
-    // the stop of an aborted binding, it can be left to the loader instead
-    // of being destroyed under it.
-    auto callback = std::make_unique<CDownloadCallback>(limits, start);
-    callback->reportAbortTo(&abortNotice);
+    // A length past the limit ends the download before any of the body is
+    // read, whatever the encoding.
+    const long long announced = announcedLength(replyHeader(request.get(), WINHTTP_QUERY_CONTENT_LENGTH));
+    if (announced >= 0 && static_cast<unsigned long long>(announced) > limits.maxBytes)
+        return DownloadOutcome::tooLarge;
+    const std::wstring encoding = replyHeader(request.get(), WINHTTP_QUERY_CONTENT_ENCODING);
+    std::string encodingName;  // the names of codings are ASCII
+    for (wchar_t c : encoding) encodingName.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    const tarvo::ContentCoding coding = tarvo::contentCodingOf(encodingName);
 
-    forgetCachedCopy(address.c_str());  // may not be cached: result not needed
-
-    bool stillRunning = false;
-    const HRESULT hr = bindAndWait(address, *callback, limits, start, stillRunning);
-    // The callback is freed only once the loader holds no reference to it
-    // (the owner's one is all that is left); otherwise it stays with the
-    // loader, which may still call it.
-    const auto leaveToTheLoader = [&] {
-        leftToTheLoader.fetch_add(1);
-        // The notice goes with this download's thread; the callback outlives both.
-        callback->reportAbortTo(nullptr);
-        callback.release();
-    };
-    if (stillRunning) {
-        const DownloadOutcome reason = callback->abortReason();
-        leaveToTheLoader();
-        return reason == DownloadOutcome::received ? DownloadOutcome::failed : reason;
-    }
-
-    // Some loaders write the reply into the cache despite the bind flags.
-    forgetCachedCopy(address.c_str());
-    for (const auto& target : callback->redirects()) forgetCachedCopy(target.c_str());
-
-    DownloadOutcome outcome = DownloadOutcome::received;
-    if (callback->abortRequested()) {
-        outcome = callback->abortReason();
-    } else if (FAILED(hr) || FAILED(callback->bindingResult()) || callback->replyCutShort()) {
-        outcome = DownloadOutcome::failed;
-    } else {
-        bytes = callback->replyBytes();
-    }
-    if (callback->references() != 1) leaveToTheLoader();
-    return outcome;
-}
-
-// One download, shared by the thread that runs it and the caller that waits
-// for it: whichever is done with it last frees it.
-struct DownloadJob {
-    std::string address;
-    DownloadLimits limits;
-    DWORD start = 0;
-    std::atomic<DownloadOutcome> abortNotice{DownloadOutcome::received};
-    tarvo::UniqueHandle finished{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    // Written by the download's thread before it sets `finished`.
-    DownloadOutcome outcome = DownloadOutcome::failed;
-    std::string bytes;
-};
-
-DWORD WINAPI downloadThread(LPVOID heapJob) {
-    const std::unique_ptr<std::shared_ptr<DownloadJob>> handOver(
-        static_cast<std::shared_ptr<DownloadJob>*>(heapJob));
-    const std::shared_ptr<DownloadJob> job = *handOver;
-    try {
-        const tarvo::ScopedCom com;
-        job->outcome = download(job->address, job->bytes, job->limits, job->start, job->abortNotice);
-    } catch (...) {
-        // Out of memory on the way (the reply itself is limited): a failed
-        // download.
-        job->bytes.clear();
-        job->outcome = DownloadOutcome::failed;
-    }
-    SetEvent(job->finished.get());
-    return 0;
-}
-
-// Waits until the download's thread is done, dispatching this thread's
-// messages meanwhile (a WM_QUIT taken on the way is put back afterwards).
-// Gives up where the download itself would, and then returns false: at the
-// time limit, or once the download was aborted, after the loader's grace
-// period. The loader may still hold the download's thread then.
-bool waitForDownload(const DownloadJob& job) {
-    // How often the abort notice is looked at.
-    constexpr DWORD kNoticePollMs = 50;
-    WaitDispatcher dispatcher;
-    bool graceStarted = false;
-    DWORD graceStart = 0;
-    bool finished = false;
-    HANDLE event = job.finished.get();
-
+    std::string body;
+    char chunk[16 * 1024];
     for (;;) {
-        if (WaitForSingleObject(event, 0) == WAIT_OBJECT_0) {
-            finished = true;
-            break;
-        }
-        const DWORD now = GetTickCount();
-        if (!graceStarted && (job.abortNotice.load() != DownloadOutcome::received ||
-                              now - job.start >= job.limits.timeMs)) {
-            graceStarted = true;
-            graceStart = now;
-        }
-        const DWORD left = graceStarted
-                               ? kAbortGraceMs - std::min(kAbortGraceMs, now - graceStart)
-                               : job.limits.timeMs - (now - job.start);
-        if (left == 0) break;
-        MsgWaitForMultipleObjectsEx(1, &event, std::min(left, kNoticePollMs), QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
-        dispatcher.dispatchQueued([] { return false; });
+        if (deadline.passed() || !giveTheTimeLeft(request.get(), deadline)) return DownloadOutcome::timedOut;
+        // Waits for some of the body (no longer than the time left), then
+        // takes what has come, so that a reply that trickles in cannot hold
+        // one read past the deadline.
+        DWORD available = 0;
+        if (!http.queryDataAvailable(request.get(), &available)) return failure(deadline);
+        if (available == 0) break;  // the whole body is in
+        DWORD read = 0;
+        if (!http.readData(request.get(), chunk, std::min<DWORD>(available, sizeof chunk), &read))
+            return failure(deadline);
+        if (read == 0) break;
+        if (read > sizeof chunk) return DownloadOutcome::failed;  // never trust an impossible count
+        if (read > limits.maxBytes - std::min(limits.maxBytes, body.size())) return DownloadOutcome::tooLarge;
+        body.append(chunk, read);
     }
-    return finished;
-}
+    // The connection was closed part-way.
+    if (announced >= 0 && static_cast<unsigned long long>(body.size()) < static_cast<unsigned long long>(announced))
+        return DownloadOutcome::failed;
 
-// Runs the download on a thread of its own and waits for it.
-DownloadOutcome downloadOnItsOwnThread(const std::string& address, std::string& bytes,
-                                       const DownloadLimits& limits) {
-    auto job = std::make_shared<DownloadJob>();
-    job->address = address;
-    job->limits = limits;
-    job->start = GetTickCount();
-    if (!job->finished) return DownloadOutcome::failed;
-
-    auto handOver = std::make_unique<std::shared_ptr<DownloadJob>>(job);
-    const tarvo::UniqueHandle thread(CreateThread(nullptr, 0, downloadThread, handOver.get(), 0, nullptr));
-    if (!thread) return DownloadOutcome::failed;
-    handOver.release();  // the thread owns it now
-
-    if (!waitForDownload(*job)) {
-        // Left to the loader: of the job only the notice is read.
-        const DownloadOutcome reason = job->abortNotice.load();
-        return reason == DownloadOutcome::received ? DownloadOutcome::timedOut : reason;
+    if (coding == tarvo::ContentCoding::gzip || coding == tarvo::ContentCoding::deflate) {
+        std::string decoded;
+        switch (tarvo::decodeContent(body, coding, limits.maxBytes, decoded)) {
+        case tarvo::DecodeResult::ok: break;
+        case tarvo::DecodeResult::tooLarge: return DownloadOutcome::tooLarge;
+        case tarvo::DecodeResult::malformed: return DownloadOutcome::failed;
+        }
+        body.swap(decoded);
     }
-    bytes.swap(job->bytes);
-    return job->outcome;
+    // Any other coding is handed back as it came, as the browser would.
+    bytes.swap(body);
+    return DownloadOutcome::received;
 }
 
 }  // namespace
 
-bool DownloadUrlBytes(const std::string& address, std::string& bytes,
-                      const DownloadLimits& limits, DownloadOutcome* outcome) {
+bool DownloadUrlBytes(const std::string& address, std::string& bytes, const DownloadLimits& limits,
+                      DownloadOutcome* outcome) {
     bytes.clear();
     DownloadOutcome result = DownloadOutcome::failed;
     try {
-        result = downloadOnItsOwnThread(address, bytes, limits);
+        result = download(address, bytes, limits);
     } catch (...) {
+        // Out of memory on the way (the reply itself is limited): a failed
+        // download.
         result = DownloadOutcome::failed;
     }
     if (result != DownloadOutcome::received) bytes.clear();
@@ -516,8 +249,4 @@ bool DownloadUrl(const std::string& address, std::string& reply) {
         return false;
     }
     return true;
-}
-
-unsigned downloadCallbacksLeftToTheLoader() {
-    return leftToTheLoader.load();
 }

@@ -23,15 +23,25 @@ void find(HMODULE module, const char* name, Function& function) {
 
 Library loadLibrary() {
     // Kept for the life of the process, like the libraries linked at start.
+    const HMODULE http = loadSystemLibrary("winhttp.dll");
     const HMODULE urlmon = loadSystemLibrary("urlmon.dll");
-    const HMODULE wininet = loadSystemLibrary("wininet.dll");
     Library library;
     library.sockets = loadSystemLibrary("ws2_32.dll");
-    find(urlmon, "CreateURLMonikerEx", library.createUrlMonikerEx);
-    find(urlmon, "CreateAsyncBindCtx", library.createAsyncBindCtx);
-    find(urlmon, "RevokeBindStatusCallback", library.revokeBindStatusCallback);
-    find(wininet, "DeleteUrlCacheEntryA", library.deleteUrlCacheEntryA);
-    find(wininet, "DeleteUrlCacheEntryW", library.deleteUrlCacheEntryW);
+    find(http, "WinHttpOpen", library.open);
+    find(http, "WinHttpConnect", library.connect);
+    find(http, "WinHttpOpenRequest", library.openRequest);
+    find(http, "WinHttpAddRequestHeaders", library.addRequestHeaders);
+    find(http, "WinHttpSendRequest", library.sendRequest);
+    find(http, "WinHttpReceiveResponse", library.receiveResponse);
+    find(http, "WinHttpQueryHeaders", library.queryHeaders);
+    find(http, "WinHttpQueryDataAvailable", library.queryDataAvailable);
+    find(http, "WinHttpReadData", library.readData);
+    find(http, "WinHttpSetTimeouts", library.setTimeouts);
+    find(http, "WinHttpSetOption", library.setOption);
+    find(http, "WinHttpCloseHandle", library.closeHandle);
+    find(http, "WinHttpCrackUrl", library.crackUrl);
+    find(http, "WinHttpGetIEProxyConfigForCurrentUser", library.ieProxyConfig);
+    find(urlmon, "ObtainUserAgentString", library.obtainUserAgentString);
     return library;
 }
 

@@ -105,6 +105,11 @@ std::vector<HttpRequestSeen> TestHttpServer::requests() const {
     return requests_;
 }
 
+std::size_t TestHttpServer::openConnections() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return connections_.size();
+}
+
 void TestHttpServer::acceptLoop() {
     while (!stopping_) {
         fd_set readable;

@@ -90,6 +90,9 @@ public:
 
     // Requests received so far, in order of arrival.
     std::vector<HttpRequestSeen> requests() const;
+    // Connections still being served: a reply still being sent counts until
+    // the client hangs up or the reply ends.
+    std::size_t openConnections() const;
 
 private:
     void acceptLoop();
