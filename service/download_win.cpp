@@ -49,7 +49,13 @@ private:
 // gets here.)
 bool giveTheTimeLeft(HINTERNET handle, const Deadline& deadline) {
     const int left = static_cast<int>(std::min<DWORD>(std::max<DWORD>(deadline.left(), 1), 0x7FFFFFFF));
-    return net::library().setTimeouts(handle, left, left, left, left) != FALSE;
+    const net::Library& http = net::library();
+    if (!http.setTimeouts(handle, left, left, left, left)) return false;
+    // The wait for the reply's head has a limit of its own on a request
+    // (unlimited unless set); a session has none.
+    DWORD forTheHead = static_cast<DWORD>(left);
+    http.setOption(handle, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &forTheHead, sizeof forTheHead);
+    return true;
 }
 
 // Why a step of the request failed: at the deadline, or for another reason.
