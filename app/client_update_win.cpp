@@ -1,6 +1,7 @@
 #include "app/client_update_win.h"
 
 #include "app/executable_image.h"
+#include "app/file_paths.h"
 #include "framework/handles_win.h"
 #include "framework/wnd_win.h"
 
@@ -13,8 +14,8 @@
 
 namespace {
 
-const char kPendingUpdateName[] = "\\TarvoWebEntry2.dat";
-const char kClientName[] = "\\TarvoWebEntry.exe";
+const wchar_t kPendingUpdateName[] = L"TarvoWebEntry2.dat";
+const wchar_t kClientName[] = L"TarvoWebEntry.exe";
 
 // A pending update larger than this is not a client; it is not read.
 constexpr DWORD kMaxUpdateSize = 512u * 1024 * 1024;
@@ -29,7 +30,7 @@ public:
         if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken)) return;
         token_.reset(rawToken);
         TOKEN_PRIVILEGES wanted{};
-        if (!::LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &wanted.Privileges[0].Luid)) return;
+        if (!::LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &wanted.Privileges[0].Luid)) return;
         wanted.PrivilegeCount = 1;
         wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
         DWORD previousSize = 0;
@@ -75,8 +76,9 @@ DWORD endProcess(DWORD processId) {
     return 0;
 }
 
-tarvo::UniqueHandle openFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-    HANDLE file = ::CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+tarvo::UniqueHandle openFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) {
+    HANDLE file = ::CreateFileW(tarvo::systemPath(path).c_str(), access, share, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     return tarvo::UniqueHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
@@ -100,7 +102,7 @@ bool readWholeFile(HANDLE file, std::vector<unsigned char>& bytes) {
 }
 
 // Writes the bytes to a new file and flushes them to disk; false on any failure.
-bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+bool writeWholeFile(const std::wstring& path, const std::vector<unsigned char>& bytes) {
     tarvo::UniqueHandle file = openFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     if (!file) return false;
     DWORD done = 0;
@@ -135,21 +137,21 @@ bool pendingFileIdentity(HANDLE file, PendingFileMemory& memory) {
 tarvo::RegistryKey openMemoryKey(bool create) {
     HKEY key = nullptr;
     const LONG status =
-        create ? ::RegCreateKeyExA(HKEY_CURRENT_USER, kUpdateMemoryKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+        create ? ::RegCreateKeyExW(HKEY_CURRENT_USER, kUpdateMemoryKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                                    nullptr, &key, nullptr)
-               : ::RegOpenKeyExA(HKEY_CURRENT_USER, kUpdateMemoryKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key);
+               : ::RegOpenKeyExW(HKEY_CURRENT_USER, kUpdateMemoryKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key);
     return tarvo::RegistryKey(status == ERROR_SUCCESS ? key : nullptr);
 }
 
 // The decision kept for the pending file of `directory` (0 when none, or
 // when the file has changed since).
-std::uint32_t rememberedDecision(const std::string& directory, const PendingFileMemory& now) {
+std::uint32_t rememberedDecision(const std::wstring& directory, const PendingFileMemory& now) {
     tarvo::RegistryKey key = openMemoryKey(false);
     if (!key) return 0;
     PendingFileMemory kept;
     DWORD type = 0;
     DWORD size = sizeof(kept);
-    if (::RegQueryValueExA(key.get(), directory.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&kept), &size) !=
+    if (::RegQueryValueExW(key.get(), directory.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&kept), &size) !=
             ERROR_SUCCESS ||
         type != REG_BINARY || size != sizeof(kept) || kept.size != now.size || kept.lastWrite != now.lastWrite)
         return 0;
@@ -158,38 +160,39 @@ std::uint32_t rememberedDecision(const std::string& directory, const PendingFile
 
 // Keeps (or with Decision 0, forgets) the decision for `directory`. Failures
 // only cost a later start another read.
-void remember(const std::string& directory, PendingFileMemory memory, std::uint32_t decision) {
+void remember(const std::wstring& directory, PendingFileMemory memory, std::uint32_t decision) {
     tarvo::RegistryKey key = openMemoryKey(decision != 0);
     if (!key) return;
     if (decision == 0) {
-        ::RegDeleteValueA(key.get(), directory.c_str());
+        ::RegDeleteValueW(key.get(), directory.c_str());
         return;
     }
     memory.decision = decision;
-    ::RegSetValueExA(key.get(), directory.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(&memory),
+    ::RegSetValueExW(key.get(), directory.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(&memory),
                      sizeof(memory));
 }
 
 } // namespace
 
-const char* const kUpdateMemoryKey = "Software\\QuarrionOL\\TarvoLaunch\\PendingClientUpdates";
+const wchar_t* const kUpdateMemoryKey = L"Software\\QuarrionOL\\TarvoLaunch\\PendingClientUpdates";
 
-void stopAutoPatcher(const char* processName) {
+void stopAutoPatcher(const wchar_t* processName) {
     const HANDLE rawSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (rawSnapshot == INVALID_HANDLE_VALUE || !rawSnapshot) return;
     tarvo::UniqueHandle snapshot(rawSnapshot);
-    PROCESSENTRY32 entry{};
+    PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
-        if (_stricmp(entry.szExeFile, processName) != 0) continue;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (_wcsicmp(entry.szExeFile, processName) != 0) continue;
         if (const DWORD error = endProcess(entry.th32ProcessID)) reportStopFailure(error);
         break;  // only the first one
     }
 }
 
-UpdateOutcome installPendingUpdate(const std::string& directory) {
-    const std::string pending = directory + kPendingUpdateName;
-    const std::string client = directory + kClientName;
+UpdateOutcome installPendingUpdate(const std::wstring& directory) {
+    const std::wstring pending = tarvo::joinPath(directory, kPendingUpdateName);
+    const std::wstring client = tarvo::joinPath(directory, kClientName);
 
     std::vector<unsigned char> bytes;
     PendingFileMemory identity;
@@ -213,13 +216,14 @@ UpdateOutcome installPendingUpdate(const std::string& directory) {
 
     // Beside the client, so that the replacement stays on one volume and is
     // a rename, never a copy that could be cut short.
-    const std::string temporary = client + ".new";
+    const std::wstring temporary = client + L".new";
     if (!writeWholeFile(temporary, bytes) ||
-        !::MoveFileExA(temporary.c_str(), client.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileA(temporary.c_str());
+        !::MoveFileExW(tarvo::systemPath(temporary).c_str(), tarvo::systemPath(client).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileW(tarvo::systemPath(temporary).c_str());
         return UpdateOutcome::NotInstalled;
     }
-    if (!::DeleteFileA(pending.c_str())) {
+    if (!::DeleteFileW(tarvo::systemPath(pending).c_str())) {
         // Installed, yet still there: not installed again at every start.
         if (known) remember(directory, identity, static_cast<std::uint32_t>(Decision::Installed));
         return UpdateOutcome::InstalledKept;

@@ -15,7 +15,7 @@ constexpr DWORD kAutoPatcherExitWaitMs = 5000;
 // is enabled only for the open and the termination, then put back as it was.
 // When the process cannot be opened or ended, the player is told, with the
 // error code of the step that failed.
-void stopAutoPatcher(const char* processName);
+void stopAutoPatcher(const wchar_t* processName);
 
 // What became of a pending client update.
 enum class UpdateOutcome {
@@ -36,7 +36,7 @@ enum class UpdateOutcome {
 // removed, is remembered (its size and last-write time, per directory, under
 // kUpdateMemoryKey): while it stays as it is, later starts keep that decision
 // without reading it again. A changed file is checked afresh.
-UpdateOutcome installPendingUpdate(const std::string& directory);
+UpdateOutcome installPendingUpdate(const std::wstring& directory);
 
 // Where the decisions on pending files are kept (under HKEY_CURRENT_USER).
-extern const char* const kUpdateMemoryKey;
+extern const wchar_t* const kUpdateMemoryKey;

@@ -1,5 +1,6 @@
 #include "app/launcher_dlg_win.h"
 
+#include "app/file_paths.h"
 #include "app/programs_win.h"
 #include "framework/skin_label_win.h"
 #include "framework/text_win.h"
@@ -10,7 +11,6 @@
 #include "window/rect_win.h"
 
 #include <commctrl.h>
-#include <io.h>
 #include <windowsx.h>
 
 #include <string>
@@ -170,8 +170,8 @@ BOOL CLauncherDlg::OnInitDialog() {
     // The patcher library in the current directory (not the launcher's)
     // means the game is ready at once and the progress display never runs.
     // A directory that cannot be read is no reason to look at the drive's root.
-    const std::string directory = currentDirectory();
-    if (!directory.empty() && _access((directory + "\\Brisken-AutoPatch.dll").c_str(), 0) == 0) progress_.markReady();
+    const std::wstring directory = currentDirectory();
+    if (!directory.empty() && pathExists(tarvo::joinPath(directory, L"Brisken-AutoPatch.dll"))) progress_.markReady();
 
     watchdog_.lastTick = ::GetTickCount();
 

@@ -109,7 +109,7 @@ protected:
     // service settings read from the settings file, and the game client it
     // started (ended at shut-down unless the launcher leaves through the exit
     // panel).
-    void UseLauncherDirectory(const std::string& directory) { launcherDirectory_ = directory; }
+    void UseLauncherDirectory(const std::wstring& directory) { launcherDirectory_ = directory; }
     void UseServiceSettings(const ServiceSettings& settings) { serviceSettings_ = settings; }
     void WatchWebEntryProcess(HANDLE process) { webEntryProcess_.reset(process); }
     // Forgets the measured layout: the next drawing of the splash picture or
@@ -146,7 +146,7 @@ private:
     LRESULT OnTaskbarCreated();
 
     // Painting helpers.
-    bool DrawPicture(HDC dc, const std::string& path, int width, int height);
+    bool DrawPicture(HDC dc, const std::wstring& path, int width, int height);
     void PlaceGameHostPanel();
     void PlaceMessageLabel();
     // Once the game is ready: hides the start-up labels, then shows the game
@@ -190,7 +190,7 @@ private:
 
     LaunchParameters launchParameters_;  // platformTag, serverNumber, entryArg1..3
     ServiceSettings serviceSettings_;
-    std::string launcherDirectory_;
+    std::wstring launcherDirectory_;
 
     tarvo::Font labelFont_;
 

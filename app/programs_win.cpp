@@ -1,48 +1,109 @@
 #include "app/programs_win.h"
 
+#include "app/file_paths.h"
+#include "framework/text_win.h"
 #include "framework/wnd_win.h"
 
 #include <vector>
 
-std::string modulePath() {
-    std::vector<char> buffer(512);
+std::wstring modulePath() {
+    std::vector<wchar_t> buffer(512);
     for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return std::string();
-        if (length < buffer.size() || buffer.size() >= 32768) return std::string(buffer.data(), length);
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::wstring();
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
+        if (buffer.size() >= 65536) return std::wstring();  // never cut: no path at all
         buffer.resize(buffer.size() * 2);
     }
 }
 
-std::string currentDirectory() {
-    std::vector<char> buffer(MAX_PATH + 1);
+std::wstring currentDirectory() {
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-        if (length == 0) return std::string();
-        if (length < buffer.size()) return std::string(buffer.data(), length);
+        const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length == 0) return std::wstring();
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
         buffer.resize(length + 1);  // too small: the length asked for includes the terminator
     }
-    return std::string();
+    return std::wstring();
 }
 
-std::string directoryOf(const std::string& path) {
-    const std::string::size_type slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+std::wstring moduleDirectory() {
+    return tarvo::parentFolder(modulePath());
 }
 
-std::string moduleDirectory() {
-    return directoryOf(modulePath());
+bool pathExists(const std::wstring& path) {
+    return !path.empty() && ::GetFileAttributesW(tarvo::systemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-tarvo::UniqueHandle startProgram(const std::string& program, const std::string& commandLine,
-                                 const std::string& directory, const StartFailureMessage& failure) {
-    std::vector<char> writableLine(commandLine.begin(), commandLine.end());
-    writableLine.push_back('\0');
-    STARTUPINFOA startup{};
+std::string folderTooLongMessage(const std::wstring& folder) {
+    return "游戏安装目录的路径太长，系统无法从中启动程序：\n" + tarvo::wideToUtf8(folder) +
+           "\n请将游戏安装到路径较短的目录后再启动。";
+}
+
+namespace {
+
+bool createProcess(const std::wstring& program, std::wstring commandLine, const std::wstring& directory,
+                   PROCESS_INFORMATION& process) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    commandLine.push_back(L'\0');
+    return ::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                            directory.empty() ? nullptr : directory.c_str(), &startup, &process) != FALSE;
+}
+
+// The 8.3 form of an existing path, when the volume has one and it is
+// within the classic limit; empty otherwise.
+std::wstring shortPathOf(const std::wstring& path) {
+    const std::wstring full = tarvo::systemPath(path);
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    const DWORD length = ::GetShortPathNameW(full.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0 || length >= buffer.size()) return std::wstring();
+    std::wstring shortPath(buffer.data(), length);
+    if (shortPath.rfind(L"\\\\?\\", 0) == 0) shortPath.erase(0, 4);  // within the limit, the plain form
+    return shortPath.size() <= tarvo::kClassicPathLimit ? shortPath : std::wstring();
+}
+
+// A failure of a path over the classic limit that names a missing file or
+// folder, while the program is there: the length is what the system refused.
+bool refusedForLength(DWORD error, const std::wstring& program, const std::wstring& directory) {
+    const bool pathError = error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_PATH_NOT_FOUND ||
+                           error == ERROR_FILE_NOT_FOUND || error == ERROR_INVALID_NAME ||
+                           error == ERROR_DIRECTORY;
+    const bool overLimit = program.size() > tarvo::kClassicPathLimit || directory.size() > tarvo::kClassicPathLimit;
+    return pathError && overLimit && pathExists(program);
+}
+
+} // namespace
+
+tarvo::UniqueHandle startProgram(const std::wstring& program, const std::string& commandLine,
+                                 const std::wstring& directory, const StartFailureMessage& failure,
+                                 StartFailure* why) {
+    // Widened as the system would widen it for the ANSI call: the program
+    // reads back the very bytes it was given.
+    const std::wstring line = tarvo::ansiToWide(commandLine);
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(program.c_str(), writableLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                          nullptr, directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
+    bool started = !program.empty() && createProcess(program, line, directory, process);
+    StartFailure failed = StartFailure::None;
+    if (!started) {
+        const DWORD error = ::GetLastError();
+        if (refusedForLength(error, program, directory)) {
+            // Where the volume keeps short names, they are within the limit.
+            const std::wstring shortProgram = shortPathOf(program);
+            const std::wstring shortDirectory = directory.empty() ? std::wstring() : shortPathOf(directory);
+            started = !shortProgram.empty() && (directory.empty() || !shortDirectory.empty()) &&
+                      createProcess(shortProgram, line, shortDirectory, process);
+            if (!started) failed = StartFailure::FolderTooLong;
+        } else {
+            failed = StartFailure::Failed;
+        }
+    }
+    if (why) *why = failed;
+    if (failed == StartFailure::FolderTooLong) {
+        tarvo::AfxMessageBox(failure.owner, folderTooLongMessage(tarvo::parentFolder(program)), failure.title);
+        return tarvo::UniqueHandle();
+    }
+    if (failed == StartFailure::Failed) {
         tarvo::AfxMessageBox(failure.owner, failure.text, failure.title);
         return tarvo::UniqueHandle();
     }

@@ -1,7 +1,5 @@
 #include "app/service_settings.h"
 
-#include <exception>
-#include <fstream>
 
 namespace {
 
@@ -59,41 +57,4 @@ bool fillServiceSettings(const std::string& text, const std::string& platformTag
         settings.*row.member = trimmed(entry->value);
     }
     return true;
-}
-
-int readServiceSettings(const std::string& path, const std::string& platformTag,
-                        ServiceSettings& settings) {
-    // Binary mode: the bytes are taken as they are, without any conversion.
-    // The stream does not lock the file against other readers or writers.
-    std::ifstream file(path, std::ios::in | std::ios::binary);
-    if (!file.is_open())
-        return 1;
-
-    file.seekg(0, std::ios::end);
-    const std::streamoff length = file.tellg();
-    if (!file || length <= 0 || static_cast<unsigned long long>(length) > kMaxSettingsFileSize)
-        return 1;
-    file.seekg(0, std::ios::beg);
-
-    // Read to the end rather than trusting the length, in case the file
-    // changes meanwhile; a file that grows past the limit while it is read
-    // fails like one that was too large from the start. No exception leaves
-    // here: the start-up sequence has nothing to catch it.
-    std::string text;
-    try {
-        text.reserve(static_cast<std::size_t>(length));
-        char block[16 * 1024];
-        while (file.read(block, sizeof block) || file.gcount() > 0) {
-            const std::size_t got = static_cast<std::size_t>(file.gcount());
-            if (got > kMaxSettingsFileSize - text.size())
-                return 1;
-            text.append(block, got);
-        }
-    } catch (const std::exception&) {
-        return 1;
-    }
-    if (file.bad())
-        return 1;
-
-    return fillServiceSettings(text, platformTag, settings) ? 0 : 1;
 }

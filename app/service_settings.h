@@ -36,9 +36,3 @@ bool fillServiceSettings(const std::string& text, const std::string& platformTag
 // The largest settings file the launcher reads. A real one holds six short
 // entries; anything larger is not a settings file and is not read into memory.
 constexpr std::size_t kMaxSettingsFileSize = 1024 * 1024;
-
-// Reads the whole file at path and fills settings. 0 on success; 1 when the
-// file is missing, cannot be opened, is empty, is larger than
-// kMaxSettingsFileSize, or an entry is missing.
-int readServiceSettings(const std::string& path, const std::string& platformTag,
-                        ServiceSettings& settings);

@@ -2,7 +2,9 @@
 #include "app/launcher_dlg_win.h"
 
 #include "app/client_update_win.h"
+#include "app/file_paths.h"
 #include "app/programs_win.h"
+#include "app/settings_file_win.h"
 #include "app/web_entry_command.h"
 #include "framework/text_win.h"
 #include "panels/game_host_panel_win.h"
@@ -14,30 +16,27 @@
 
 namespace {
 
-const char kAutoPatcherName[] = "TarvoRiftOnlineAutoPatch.exe";
-
-// The application's name: the launcher's file name without its extension.
-std::string applicationName(const std::string& path) {
-    std::string name = path.substr(path.rfind('\\') == std::string::npos ? 0 : path.rfind('\\') + 1);
-    const std::string::size_type dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
+const wchar_t kAutoPatcherName[] = L"TarvoRiftOnlineAutoPatch.exe";
 
 } // namespace
 
 void CLauncherDlg::runStartupSequence() {
     stopAutoPatcher(kAutoPatcherName);
 
-    const std::string ownPath = modulePath();
-    launcherDirectory_ = directoryOf(ownPath);
+    const std::wstring ownPath = modulePath();
+    launcherDirectory_ = tarvo::parentFolder(ownPath);
+    // The application's name: the launcher's file name without its extension.
+    const std::string applicationName = tarvo::wideToUtf8(tarvo::withoutExtension(tarvo::fileNameOf(ownPath)));
     installPendingUpdate(launcherDirectory_);
 
     const std::string commandLine = ::GetCommandLineA();
     parseLaunchParameters(commandLine, launchParameters_);
 
-    if (readServiceSettings(launcherDirectory_ + "\\client\\http.cfg", launchParameters_.platformTag,
-                            serviceSettings_) != 0) {
-        tarvo::AfxMessageBox(m_hWnd, "读取设置文件<http.cfg>失败", "");
+    const std::wstring settingsPath = tarvo::joinPath(launcherDirectory_, L"client\\http.cfg");
+    switch (readServiceSettings(settingsPath, launchParameters_.platformTag, serviceSettings_)) {
+    case SettingsRead::Read: break;
+    case SettingsRead::PathTooLong: tarvo::AfxMessageBox(m_hWnd, folderTooLongMessage(launcherDirectory_), ""); break;
+    default: tarvo::AfxMessageBox(m_hWnd, "读取设置文件<http.cfg>失败", ""); break;
     }
 
     launchParameters_.markerTail = takeMarkerTail(commandLine);
@@ -47,9 +46,9 @@ void CLauncherDlg::runStartupSequence() {
     // Composed whole, never cut: a line longer than the system accepts makes
     // the start fail, which is reported like any failed start.
     tarvo::UniqueHandle process = startProgram(
-        launcherDirectory_ + "\\TarvoWebEntry.exe", composeWebEntryCommandLine(hostWindow, launchParameters_), "",
-        StartFailureMessage{m_hWnd, "启动TarvoWebEntry失败，文件不完整，请重新安装！",
-                            tarvo::wideToUtf8(tarvo::ansiToWide(applicationName(ownPath)))});
+        tarvo::joinPath(launcherDirectory_, L"TarvoWebEntry.exe"),
+        composeWebEntryCommandLine(hostWindow, launchParameters_), std::wstring(),
+        StartFailureMessage{m_hWnd, "启动TarvoWebEntry失败，文件不完整，请重新安装！", applicationName});
 
     CMyDlg* const serverListPanel = panels_.serverList();
     CIeDlg* const webPagePanel = panels_.webPage();

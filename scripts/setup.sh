@@ -57,6 +57,8 @@ TARVO_PACKAGES=(
   # a window manager for the tests and benchmarks that run as players run Wine
   openbox
   libjsoncpp-dev googletest
+  # the locale data that the UTF-8 locales of the tests are generated from
+  locales
   python3-pil fonts-wqy-zenhei
   clang zip nsis
   # clang's libFuzzer and sanitizer runtimes, which clang only recommends
@@ -235,10 +237,35 @@ tarvo_check_disk() {
   fi
 }
 
+# The UTF-8 locales the locale tests run under. Wine takes the encoding of
+# file names from the C library's locale: under a locale that is not
+# generated it is ASCII, and no file whose name holds other characters can
+# even be opened. (Wine takes the Windows code page from the locale's name
+# either way.) Generated into the system's locale archive, once.
+TARVO_LOCALES=(en_US.UTF-8 zh_CN.UTF-8 ja_JP.UTF-8)
+tarvo_ensure_locales() {
+  local have locale missing=()
+  have="$(locale -a 2>/dev/null | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')"
+  for locale in "${TARVO_LOCALES[@]}"; do
+    local normal
+    normal="$(printf '%s' "$locale" | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')"
+    grep -qx "$normal" <<<"$have" || missing+=("$locale")
+  done
+  [ "${#missing[@]}" -eq 0 ] && return 0
+  tarvo_log "generating locales: ${missing[*]}"
+  for locale in "${missing[@]}"; do
+    # (localedef reports warnings of the locale sources by its exit status)
+    tarvo_as_root localedef -i "${locale%%.*}" -c -f UTF-8 -A /usr/share/locale/locale.alias "$locale" || true
+    LC_ALL="$locale" locale charmap 2>/dev/null | grep -qx UTF-8 ||
+      { echo "localedef could not generate $locale" >&2; return 1; }
+  done
+}
+
 tarvo_setup() {
   tarvo_choose_windows_arch
   tarvo_log "Windows tests: $TARVO_WINDOWS_ARCH road ($TARVO_WINDOWS_ARCH_WHY), in ${TARVO_TEST_TREE#"$TARVO_ROOT"/}; the shipped exe is build/windows/TarvoLaunch.exe (32-bit)"
   tarvo_check_disk
   tarvo_ensure_packages
+  tarvo_ensure_locales
   tarvo_ensure_jsoncpp_source
 }

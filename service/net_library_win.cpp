@@ -9,11 +9,16 @@ namespace net {
 
 namespace {
 
-HMODULE loadSystemLibrary(const char* name) {
-    char directory[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryA(directory, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    return ::LoadLibraryA((std::string(directory) + "\\" + name).c_str());
+HMODULE loadSystemLibrary(const wchar_t* name) {
+    std::wstring directory(MAX_PATH, L'\0');
+    UINT length = ::GetSystemDirectoryW(&directory[0], static_cast<UINT>(directory.size()));
+    if (length >= directory.size()) {  // too small: the length asked for includes the terminator
+        directory.resize(length);
+        length = ::GetSystemDirectoryW(&directory[0], static_cast<UINT>(directory.size()));
+    }
+    if (length == 0 || length >= directory.size()) return nullptr;
+    directory.resize(length);
+    return ::LoadLibraryW((directory + L"\\" + name).c_str());
 }
 
 template <typename Function>
@@ -23,10 +28,10 @@ void find(HMODULE module, const char* name, Function& function) {
 
 Library loadLibrary() {
     // Kept for the life of the process, like the libraries linked at start.
-    const HMODULE http = loadSystemLibrary("winhttp.dll");
-    const HMODULE urlmon = loadSystemLibrary("urlmon.dll");
+    const HMODULE http = loadSystemLibrary(L"winhttp.dll");
+    const HMODULE urlmon = loadSystemLibrary(L"urlmon.dll");
     Library library;
-    library.sockets = loadSystemLibrary("ws2_32.dll");
+    library.sockets = loadSystemLibrary(L"ws2_32.dll");
     find(http, "WinHttpOpen", library.open);
     find(http, "WinHttpConnect", library.connect);
     find(http, "WinHttpOpenRequest", library.openRequest);

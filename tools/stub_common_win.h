@@ -30,12 +30,18 @@ inline long envInt(const char* name, long fallback) {
 
 inline bool envFlag(const char* name) { return envString(name) == "1"; }
 
+// The current directory in UTF-8, whatever the system's code page.
 inline std::string currentDirectory() {
-    DWORD n = GetCurrentDirectoryA(0, nullptr);
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
     if (n == 0) return std::string();
-    std::vector<char> buf(n + 1);
-    DWORD got = GetCurrentDirectoryA(static_cast<DWORD>(buf.size()), buf.data());
-    return std::string(buf.data(), got < buf.size() ? got : 0);
+    std::vector<wchar_t> buf(n + 1);
+    DWORD got = GetCurrentDirectoryW(static_cast<DWORD>(buf.size()), buf.data());
+    if (got == 0 || got >= buf.size()) return std::string();
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, buf.data(), static_cast<int>(got), nullptr, 0, nullptr, nullptr);
+    std::string text(bytes > 0 ? bytes : 0, '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, buf.data(), static_cast<int>(got), &text[0], bytes, nullptr, nullptr);
+    return text;
 }
 
 // Appends the text to the file named by TARVO_STUB_LOG in one write, so that
@@ -51,8 +57,8 @@ inline void appendLog(const std::string& text) {
     CloseHandle(f);
 }
 
-// The record every started stand-in writes first: its exact command line and
-// its current directory, one line each.
+// The record every started stand-in writes first: its exact command line (in
+// the ANSI code page) and its current directory (UTF-8), one line each.
 inline void logStart() {
     const char* commandLine = GetCommandLineA();
     appendLog(std::string(commandLine ? commandLine : "") + "\n" + currentDirectory() + "\n");

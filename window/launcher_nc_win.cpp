@@ -4,6 +4,7 @@
 #include "app/launcher_dlg_win.h"
 
 #include "app/web_address.h"
+#include "framework/text_win.h"
 
 #include "panels/exit_panel_win.h"
 #include "panels/game_host_panel_win.h"
@@ -132,7 +133,8 @@ void CLauncherDlg::OnSysCommand(UINT command, LPARAM lParam) {
 // ---- Caption actions --------------------------------------------------------
 
 void CLauncherDlg::OpenAddress(const std::string& address) {
-    ::ShellExecuteA(nullptr, "open", "explorer.exe", address.c_str(), nullptr, SW_SHOW);
+    // Widened as the ANSI call would widen it: the address is settings-file text.
+    ::ShellExecuteW(nullptr, L"open", L"explorer.exe", tarvo::ansiToWide(address).c_str(), nullptr, SW_SHOW);
 }
 
 void CLauncherDlg::RunCaptionAction(int index) {

@@ -2,6 +2,7 @@
 // buttons, the splash picture of the start-up phase, and control colours.
 #include "app/launcher_dlg_win.h"
 
+#include "app/file_paths.h"
 #include "app/programs_win.h"
 
 #include "panels/game_host_panel_win.h"
@@ -41,9 +42,9 @@ void blitBitmap(HDC dc, HDC memory, HBITMAP bitmap, int x, int y) {
     ::BitBlt(dc, x, y, size.cx, size.cy, memory, 0, 0, SRCCOPY);
 }
 
-tarvo::UniqueHandle openForReading(const std::string& path) {
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+tarvo::UniqueHandle openForReading(const std::wstring& path) {
+    const HANDLE file = ::CreateFileW(tarvo::systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     return tarvo::UniqueHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
@@ -118,7 +119,7 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC windowDc) {
         }
     }
 
-    if (!progress_.ready()) DrawPicture(dc, currentDirectory() + "\\bg.jpg", kSplashSize.cx, kSplashSize.cy);
+    if (!progress_.ready()) DrawPicture(dc, tarvo::joinPath(currentDirectory(), L"bg.jpg"), kSplashSize.cx, kSplashSize.cy);
     if (dc != windowDc) ::BitBlt(windowDc, 0, 0, CW, CH, dc, 0, 0, SRCCOPY);
 
     for (const auto& button : captionButtons_) button->Draw(true);
@@ -133,7 +134,7 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC windowDc) {
     return TRUE;
 }
 
-bool CLauncherDlg::DrawPicture(HDC dc, const std::string& path, int width, int height) {
+bool CLauncherDlg::DrawPicture(HDC dc, const std::wstring& path, int width, int height) {
     if (!splashPictureRead_) {
         // Not there (yet): looked for again at the next erase. Once found, the
         // file is read this one time, whatever it holds.

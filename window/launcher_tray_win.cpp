@@ -3,6 +3,7 @@
 // window's shut-down.
 #include "app/launcher_dlg_win.h"
 
+#include "app/file_paths.h"
 #include "app/programs_win.h"
 #include "panels/game_host_panel_win.h"
 #include "resource.h"
@@ -95,9 +96,9 @@ void CLauncherDlg::OnCancel() {
 // ---- Leaving through the exit panel ------------------------------------------
 
 void CLauncherDlg::StartLaunchAndClose() {
-    const std::string directory = launcherDirectory_.empty() ? moduleDirectory() : launcherDirectory_;
+    const std::wstring directory = launcherDirectory_.empty() ? moduleDirectory() : launcherDirectory_;
     // Launch.exe is not to be ended by this launcher: its handle goes at once.
-    startProgram(directory + "\\Launch.exe", "tarvolunch-start", directory,
+    startProgram(tarvo::joinPath(directory, L"Launch.exe"), "tarvolunch-start", directory,
                  StartFailureMessage{nullptr, "启动Launch失败, 请关闭防火墙后再启动游戏。", "失败"});
     // Nor is the game client from here on: let go of its handle, so that a
     // shut-down that runs after all does not terminate it.

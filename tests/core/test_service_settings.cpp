@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
@@ -98,81 +95,6 @@ TEST(FillServiceSettings, Table) {
         ServiceSettings settings{U, U, U, U, U, U};
         EXPECT_EQ(fillServiceSettings(c.text, c.platformTag, settings), c.ok) << c.name;
         expectSettings(settings, c.expected, c.name);
-    }
-}
-
-// Files are written to the test binary's working directory and removed again.
-class SettingsFile {
-public:
-    SettingsFile(const std::string& name, const std::string& bytes) : name_(name) {
-        std::ofstream out(name_, std::ios::out | std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    ~SettingsFile() { std::remove(name_.c_str()); }
-    const std::string& name() const { return name_; }
-
-private:
-    std::string name_;
-};
-
-TEST(ReadServiceSettings, Files) {
-    const SettingsFile full("core_test_http_full.cfg", kTwoPlatforms);
-    const SettingsFile empty("core_test_http_empty.cfg", "");
-    const SettingsFile partial("core_test_http_partial.cfg", "GS_MAIN_web=A#:GS_API_=u#:");
-    // Binary reading: the CR LF inside a value arrives unchanged.
-    const SettingsFile crlf("core_test_http_crlf.cfg",
-                            "GS_MAIN_=a\r\nb#:GS_BBS_=f#:GS_API_=u#:GS_API_platform_=p#:"
-                            "GS_API_gkey_=g#:GS_API_key_=k#:");
-    const std::string directory = "core_test_http_dir.cfg";
-    std::filesystem::create_directory(directory);
-
-    struct Case {
-        std::string path;
-        int result;
-        std::string mainSiteUrl;
-        std::string apiSignKey;
-    } cases[] = {
-        {full.name(), 0, "A", "wk"},
-        {crlf.name(), 0, "a\r\nb", "k"},
-        {partial.name(), 1, "A", U},
-        {empty.name(), 1, U, U},
-        {"core_test_http_missing.cfg", 1, U, U},
-        {directory, 1, U, U},
-    };
-    for (const Case& c : cases) {
-        ServiceSettings settings{U, U, U, U, U, U};
-        EXPECT_EQ(readServiceSettings(c.path, "web", settings), c.result) << c.path;
-        EXPECT_EQ(settings.mainSiteUrl, c.mainSiteUrl) << c.path;
-        EXPECT_EQ(settings.apiSignKey, c.apiSignKey) << c.path;
-    }
-    std::filesystem::remove(directory);
-}
-
-TEST(ReadServiceSettings, FilesAboveOneMebibyteAreUnreadable) {
-    // Filler with many near-misses for every key, the entries at the very end.
-    const auto fileOf = [](std::size_t size) {
-        const std::string filler = "GS_API GS_MAIN GS_BBS = # : filler text\r\n";
-        std::string bytes;
-        while (bytes.size() + filler.size() + std::string(kTwoPlatforms).size() <= size)
-            bytes += filler;
-        bytes.append(size - bytes.size() - std::string(kTwoPlatforms).size(), ' ');
-        return bytes + kTwoPlatforms;
-    };
-    const struct Case {
-        std::size_t size;
-        int result;
-        std::string mainSiteUrl;
-    } cases[] = {
-        {kMaxSettingsFileSize, 0, "B"},
-        {kMaxSettingsFileSize + 1, 1, U},
-        {6 * kMaxSettingsFileSize, 1, U},
-    };
-    for (const Case& c : cases) {
-        const SettingsFile file("core_test_http_big.cfg", fileOf(c.size));
-        ASSERT_EQ(std::filesystem::file_size(file.name()), c.size);
-        ServiceSettings settings{U, U, U, U, U, U};
-        EXPECT_EQ(readServiceSettings(file.name(), "other", settings), c.result) << c.size;
-        EXPECT_EQ(settings.mainSiteUrl, c.mainSiteUrl) << c.size;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "e2e/launcher_run_win.h"
 
+#include "framework/text_win.h"
 #include "res/resource.h"
 
 #include <optional>
@@ -15,9 +16,14 @@ InstallOptions withSettings(const std::string& httpCfg) {
 
 bool LauncherRun::start(const InstallDir& install, const std::string& parameters, const std::string& currentDir,
                         EnvVars env) {
-    stubLog = install.file("client-stub.log");
+    // Beside the install, not in it: its path goes through the environment,
+    // which takes only what the code page holds.
+    stubLog = joinPath(install.root(), "client-stub.log");
     env.emplace_back("TARVO_STUB_LOG", stubLog);
-    const std::string commandLine = "\"" + install.launcher() + "\" " + parameters;
+    // The command line is ANSI text: a path that the code page cannot hold
+    // shows there with stand-in characters, as the system's own ANSI view
+    // of it would.
+    const std::string commandLine = "\"" + tarvo::utf8ToAnsi(install.launcher()) + "\" " + parameters;
     return process.start(install.launcher(), commandLine, currentDir.empty() ? install.path() : currentDir, env);
 }
 

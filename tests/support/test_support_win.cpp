@@ -1,5 +1,8 @@
 #include "test_support_win.h"
 
+#include "app/file_paths.h"
+#include "framework/text_win.h"
+
 #include <psapi.h>
 
 #include <algorithm>
@@ -12,6 +15,10 @@ namespace tarvo_test {
 
 namespace {
 
+// A path of these helpers (UTF-8) as the wide file functions take it, at any
+// length.
+std::wstring sys(const std::string& path) { return tarvo::systemPath(tarvo::utf8ToWide(path)); }
+
 std::string normalisePath(std::string path) {
     std::replace(path.begin(), path.end(), '/', '\\');
     while (path.size() > 3 && path.back() == '\\') path.pop_back();  // keep "C:\"
@@ -20,9 +27,9 @@ std::string normalisePath(std::string path) {
 
 #ifndef TARVO_BUILD_DIR
 std::string moduleDir() {
-    char buf[MAX_PATH * 2] = {};
-    DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
-    std::string path(buf, n);
+    wchar_t buf[MAX_PATH * 4] = {};
+    DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH * 4);
+    std::string path = tarvo::wideToUtf8(std::wstring(buf, n));
     size_t slash = path.find_last_of('\\');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
@@ -121,11 +128,11 @@ std::string joinPath(const std::string& dir, const std::string& name) {
 
 TempDir::TempDir(const std::string& prefix) {
     static LONG counter = 0;
-    char tmp[MAX_PATH + 1] = {};
-    DWORD n = GetTempPathA(sizeof tmp, tmp);
+    wchar_t tmp[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathW(MAX_PATH + 1, tmp);
     if (n == 0 || n > MAX_PATH) return;
-    char longTmp[MAX_PATH * 2] = {};
-    std::string base = GetLongPathNameA(tmp, longTmp, sizeof longTmp) ? longTmp : tmp;
+    wchar_t longTmp[MAX_PATH * 2] = {};
+    std::string base = tarvo::wideToUtf8(GetLongPathNameW(tmp, longTmp, MAX_PATH * 2) ? longTmp : tmp);
     makeDirs(normalisePath(base));
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[128];
@@ -133,7 +140,7 @@ TempDir::TempDir(const std::string& prefix) {
                       static_cast<unsigned long>(GetCurrentProcessId()), InterlockedIncrement(&counter),
                       static_cast<unsigned long>(GetTickCount()));
         std::string candidate = joinPath(normalisePath(base), name);
-        if (CreateDirectoryA(candidate.c_str(), nullptr)) {
+        if (CreateDirectoryW(sys(candidate).c_str(), nullptr)) {
             path_ = candidate;
             return;
         }
@@ -148,37 +155,37 @@ TempDir::~TempDir() {
 }
 
 bool removeTree(const std::string& path) {
-    DWORD attrs = GetFileAttributesA(path.c_str());
+    DWORD attrs = GetFileAttributesW(sys(path).c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES) return true;
-    if (attrs & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
-    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileA(path.c_str()) || !fileExists(path);
+    if (attrs & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(sys(path).c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(sys(path).c_str()) || !fileExists(path);
 
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA(joinPath(path, "*").c_str(), &fd);
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(sys(joinPath(path, "*")).c_str(), &fd);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            if (std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) continue;
-            removeTree(joinPath(path, fd.cFileName));
-        } while (FindNextFileA(find, &fd));
+            if (std::wcscmp(fd.cFileName, L".") == 0 || std::wcscmp(fd.cFileName, L"..") == 0) continue;
+            removeTree(joinPath(path, tarvo::wideToUtf8(fd.cFileName)));
+        } while (FindNextFileW(find, &fd));
         FindClose(find);
     }
-    return RemoveDirectoryA(path.c_str()) || !fileExists(path);
+    return RemoveDirectoryW(sys(path).c_str()) || !fileExists(path);
 }
 
 bool makeDirs(const std::string& rawPath) {
     std::string path = normalisePath(rawPath);
     if (path.empty()) return false;
-    DWORD attrs = GetFileAttributesA(path.c_str());
+    DWORD attrs = GetFileAttributesW(sys(path).c_str());
     if (attrs != INVALID_FILE_ATTRIBUTES) return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
     std::string parent = parentOf(path);
     if (!parent.empty() && parent != path) makeDirs(parent);
-    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    return CreateDirectoryW(sys(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 bool writeFile(const std::string& path, const std::string& bytes) {
     std::string parent = parentOf(path);
     if (!parent.empty()) makeDirs(parent);
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = CreateFileW(sys(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     BOOL ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -187,7 +194,7 @@ bool writeFile(const std::string& path, const std::string& bytes) {
 }
 
 std::optional<std::string> readFile(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE f = CreateFileW(sys(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return std::nullopt;
     std::string out;
@@ -198,12 +205,12 @@ std::optional<std::string> readFile(const std::string& path) {
     return out;
 }
 
-bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool fileExists(const std::string& path) { return GetFileAttributesW(sys(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool copyFileTo(const std::string& from, const std::string& to) {
     std::string parent = parentOf(to);
     if (!parent.empty()) makeDirs(parent);
-    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+    return CopyFileW(sys(from).c_str(), sys(to).c_str(), FALSE) != 0;
 }
 
 std::vector<std::string> readLines(const std::string& path) {
@@ -241,6 +248,11 @@ std::vector<std::string> splitWords(const std::string& text) {
 InstallDir::InstallDir(const InstallOptions& options) : dir_("tarvo-install") {
     if (dir_.path().empty()) {
         error_ = "could not create a temporary directory";
+        return;
+    }
+    path_ = options.folder.empty() ? dir_.path() : joinPath(dir_.path(), options.folder);
+    if (!makeDirs(path_)) {
+        error_ = lastErrorText(("creating " + path_).c_str());
         return;
     }
     auto copy = [&](bool wanted, const std::string& from, const std::string& name) {
@@ -298,13 +310,19 @@ bool ChildProcess::start(const std::string& application, const std::string& comm
     std::string block;
     if (!env.empty()) block = environmentBlock(env);
 
-    STARTUPINFOA si = {};
+    // The command line is ANSI text, as the ANSI call would take it; the
+    // paths are UTF-8 like every path here.
+    std::wstring wideCmd = tarvo::ansiToWide(std::string(cmd.data()));
+    wideCmd.push_back(L'\0');
+    const std::wstring wideApplication = tarvo::utf8ToWide(application);
+    const std::wstring wideDir = tarvo::utf8ToWide(currentDir);
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(application.c_str(), cmd.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+    if (!CreateProcessW(wideApplication.c_str(), &wideCmd[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                         block.empty() ? nullptr : const_cast<char*>(block.data()),
-                        currentDir.empty() ? nullptr : currentDir.c_str(), &si, &pi)) {
-        error_ = lastErrorText(("CreateProcessA " + application).c_str());
+                        currentDir.empty() ? nullptr : wideDir.c_str(), &si, &pi)) {
+        error_ = lastErrorText(("CreateProcessW " + application).c_str());
         return false;
     }
     CloseHandle(pi.hThread);

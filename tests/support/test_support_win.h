@@ -3,7 +3,8 @@
 // install laid out in a temporary directory, child processes, and finding
 // windows and message boxes of another process.
 //
-// Paths, file names and command lines are std::string in the ANSI code page.
+// Paths and file names are std::string in UTF-8 (any length, any script);
+// command lines and environment entries are in the ANSI code page.
 // Text read from windows (window texts, message boxes) is UTF-8, whatever the
 // system's code page, and so are the titles the searches below compare.
 // Nothing here uses GoogleTest assertions; failures come back as results
@@ -75,6 +76,24 @@ private:
     std::string path_;
 };
 
+// An environment variable of this process (inherited by the programs it
+// starts) for the duration of a test.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        char buffer[1024] = {};
+        had_ = GetEnvironmentVariableA(name, buffer, sizeof(buffer)) > 0;
+        previous_ = buffer;
+        SetEnvironmentVariableA(name, value.c_str());
+    }
+    ~ScopedEnv() { SetEnvironmentVariableA(name_, had_ ? previous_.c_str() : nullptr); }
+
+private:
+    const char* name_;
+    bool had_ = false;
+    std::string previous_;
+};
+
 // Deletes a file or a directory tree. True when nothing is left at the path.
 bool removeTree(const std::string& path);
 
@@ -114,6 +133,9 @@ struct InstallOptions {
     bool autoPatcher = false; // copy the stand-in TarvoRiftOnlineAutoPatch.exe
     // Text of client\http.cfg, written byte for byte; nullopt: no such file.
     std::optional<std::string> httpCfg;
+    // Where in the temporary directory the install goes (UTF-8, may hold
+    // backslashes); empty: the temporary directory itself.
+    std::string folder;
 };
 
 // Lays out a launcher install in its own TempDir:
@@ -128,8 +150,11 @@ public:
     // What failed while laying out the install (empty when ok()).
     const std::string& error() const { return error_; }
 
-    const std::string& path() const { return dir_.path(); }
-    std::string file(const std::string& name) const { return dir_.file(name); }
+    // The install's folder.
+    const std::string& path() const { return path_; }
+    // The temporary directory that holds it: an ASCII path on every system.
+    const std::string& root() const { return dir_.path(); }
+    std::string file(const std::string& name) const { return joinPath(path_, name); }
     std::string launcher() const { return file("TarvoLaunch.exe"); }
     std::string webEntry() const { return file("TarvoWebEntry.exe"); }
     std::string launch() const { return file("Launch.exe"); }
@@ -141,6 +166,7 @@ public:
 
 private:
     TempDir dir_;
+    std::string path_;
     std::string error_;
 };
 

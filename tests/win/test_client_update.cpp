@@ -1,6 +1,7 @@
 // Installing a pending client update and stopping the auto-patcher, called
 // directly on a temporary install directory.
 #include "app/client_update_win.h"
+#include "framework/text_win.h"
 #include "support/test_support_win.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +45,7 @@ TEST(ClientUpdate, OnlyAWholeProgramReplacesTheClient) {
         const std::string pending = c.pending(program);
         ASSERT_TRUE(writeFile(dir.file("TarvoWebEntry2.dat"), pending));
 
-        EXPECT_EQ(installPendingUpdate(dir.path()), c.outcome) << c.name;
+        EXPECT_EQ(installPendingUpdate(tarvo::utf8ToWide(dir.path())), c.outcome) << c.name;
         const bool installed = c.outcome == UpdateOutcome::Installed;
         EXPECT_TRUE(readFile(dir.file("TarvoWebEntry.exe")) == (installed ? pending : std::string(kOldClient)))
             << c.name;
@@ -60,15 +61,15 @@ TEST(ClientUpdate, ClientInUseStaysWholeAndTheUpdateWaits) {
     HANDLE inUse = CreateFileA(dir.file("TarvoWebEntry.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::NotInstalled);
+    EXPECT_EQ(installPendingUpdate(tarvo::utf8ToWide(dir.path())), UpdateOutcome::NotInstalled);
     CloseHandle(inUse);
     EXPECT_TRUE(readFile(dir.file("TarvoWebEntry.exe")) == std::string(kOldClient));
     EXPECT_TRUE(fileExists(dir.file("TarvoWebEntry2.dat")));
     EXPECT_FALSE(fileExists(dir.file("TarvoWebEntry.exe.new")));
 
     // The next start installs it.
-    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::Installed);
-    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::None);
+    EXPECT_EQ(installPendingUpdate(tarvo::utf8ToWide(dir.path())), UpdateOutcome::Installed);
+    EXPECT_EQ(installPendingUpdate(tarvo::utf8ToWide(dir.path())), UpdateOutcome::None);
 }
 
 // The pending file's last-write time, read or set through a handle of its own.
@@ -100,19 +101,19 @@ TEST(ClientUpdate, ARefusedFileIsNotReadAgainUntilItChanges) {
     const std::string pending = dir.file("TarvoWebEntry2.dat");
     ASSERT_TRUE(writeFile(dir.file("TarvoWebEntry.exe"), kOldClient));
     ASSERT_TRUE(writeFile(pending, garbled));
-    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::NotAProgram);
+    EXPECT_EQ(installPendingUpdate(tarvo::utf8ToWide(dir.path())), UpdateOutcome::NotAProgram);
     const FILETIME refusedAt = lastWriteTime(pending);
 
     // The same size and time, other bytes: the decision is kept, so the file
     // was not read again (a whole program would have been installed).
     ASSERT_TRUE(writeFile(pending, program));
     ASSERT_TRUE(setLastWriteTime(pending, refusedAt));
-    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::NotAProgram);
+    EXPECT_EQ(installPendingUpdate(tarvo::utf8ToWide(dir.path())), UpdateOutcome::NotAProgram);
     EXPECT_TRUE(readFile(dir.file("TarvoWebEntry.exe")) == std::string(kOldClient));
 
     // Written anew: checked afresh, and installed.
     ASSERT_TRUE(setLastWriteTime(pending, later(refusedAt)));
-    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::Installed);
+    EXPECT_EQ(installPendingUpdate(tarvo::utf8ToWide(dir.path())), UpdateOutcome::Installed);
     EXPECT_TRUE(readFile(dir.file("TarvoWebEntry.exe")) == program);
     EXPECT_FALSE(fileExists(pending));
 }
@@ -126,19 +127,19 @@ TEST(ClientUpdate, AnInstalledFileThatCannotBeRemovedIsNotInstalledAgain) {
     // Another program reads it and does not let it be deleted meanwhile.
     HANDLE reader = CreateFileA(pending.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::InstalledKept);
+    EXPECT_EQ(installPendingUpdate(tarvo::utf8ToWide(dir.path())), UpdateOutcome::InstalledKept);
     CloseHandle(reader);
     EXPECT_TRUE(readFile(dir.file("TarvoWebEntry.exe")) == program);
     EXPECT_TRUE(fileExists(pending));
 
     // The next start leaves the client alone while the file stays as it was.
     ASSERT_TRUE(writeFile(dir.file("TarvoWebEntry.exe"), kOldClient));
-    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::None);
+    EXPECT_EQ(installPendingUpdate(tarvo::utf8ToWide(dir.path())), UpdateOutcome::None);
     EXPECT_TRUE(readFile(dir.file("TarvoWebEntry.exe")) == std::string(kOldClient));
 
     // A new pending file is installed and removed as usual.
     ASSERT_TRUE(setLastWriteTime(pending, later(lastWriteTime(pending))));
-    EXPECT_EQ(installPendingUpdate(dir.path()), UpdateOutcome::Installed);
+    EXPECT_EQ(installPendingUpdate(tarvo::utf8ToWide(dir.path())), UpdateOutcome::Installed);
     EXPECT_FALSE(fileExists(pending));
 }
 
@@ -164,7 +165,7 @@ TEST(ClientUpdate, StoppingThePatcherEndsItAndLeavesTheDebugPrivilegeAsItWas) {
     ChildProcess patcher;
     ASSERT_TRUE(patcher.start(dir.file("TarvoRiftOnlineAutoPatch.exe"), "patcher", dir.path()));
 
-    stopAutoPatcher("TarvoRiftOnlineAutoPatch.exe");
+    stopAutoPatcher(L"TarvoRiftOnlineAutoPatch.exe");
     // Waited for: already gone when the call returns.
     EXPECT_FALSE(patcher.isRunning());
     EXPECT_EQ(debugPrivilegeEnabled(), before);

@@ -200,24 +200,6 @@ private:
     std::string previous_;
 };
 
-// An environment variable of this process (inherited by the programs it
-// starts) for the duration of a test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        char buffer[1024] = {};
-        had_ = GetEnvironmentVariableA(name, buffer, sizeof(buffer)) > 0;
-        previous_ = buffer;
-        SetEnvironmentVariableA(name, value.c_str());
-    }
-    ~ScopedEnv() { SetEnvironmentVariableA(name_, had_ ? previous_.c_str() : nullptr); }
-
-private:
-    const char* name_;
-    bool had_ = false;
-    std::string previous_;
-};
-
 // A stand-in process for the game client: it stays until it is ended, and
 // logs nothing.
 EnvVars lingering() {
@@ -1359,7 +1341,7 @@ protected:
     INT_PTR runAndLeave(const std::string& directory, ChildProcess& client) {
         TestLauncher launcher;
         launcher.startup = [&](TestLauncher& self) {
-            self.UseLauncherDirectory(directory);
+            self.UseLauncherDirectory(tarvo::utf8ToWide(directory));
             HANDLE copy = nullptr;
             DuplicateHandle(GetCurrentProcess(), client.handle(), GetCurrentProcess(), &copy, 0, FALSE,
                             DUPLICATE_SAME_ACCESS);
