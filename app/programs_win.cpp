@@ -52,26 +52,16 @@ bool createProcess(const std::wstring& program, std::wstring commandLine, const 
                             directory.empty() ? nullptr : directory.c_str(), &startup, &process) != FALSE;
 }
 
-// The 8.3 form of an existing path, when the volume has one and it is
-// within the classic limit; empty otherwise.
-std::wstring shortPathOf(const std::wstring& path) {
-    const std::wstring full = tarvo::systemPath(path);
-    std::vector<wchar_t> buffer(MAX_PATH + 1);
-    const DWORD length = ::GetShortPathNameW(full.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0 || length >= buffer.size()) return std::wstring();
-    std::wstring shortPath(buffer.data(), length);
-    if (shortPath.rfind(L"\\\\?\\", 0) == 0) shortPath.erase(0, 4);  // within the limit, the plain form
-    return shortPath.size() <= tarvo::kClassicPathLimit ? shortPath : std::wstring();
-}
-
-// A failure of a path over the classic limit that names a missing file or
-// folder, while the program is there: the length is what the system refused.
-bool refusedForLength(DWORD error, const std::wstring& program, const std::wstring& directory) {
-    const bool pathError = error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_PATH_NOT_FOUND ||
-                           error == ERROR_FILE_NOT_FOUND || error == ERROR_INVALID_NAME ||
-                           error == ERROR_DIRECTORY;
-    const bool overLimit = program.size() > tarvo::kClassicPathLimit || directory.size() > tarvo::kClassicPathLimit;
-    return pathError && overLimit && pathExists(program);
+// True where the system starts programs at paths past the classic limit:
+// Windows 10 and later with long paths turned on. Elsewhere (older systems,
+// and Wine, whose process start misreads such a path) no start is tried.
+bool systemTakesLongPaths() {
+    using Query = BOOLEAN(WINAPI*)();
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    const auto query = ntdll ? reinterpret_cast<Query>(
+                                   reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlAreLongPathsEnabled")))
+                             : nullptr;
+    return query && query() != FALSE;
 }
 
 } // namespace
@@ -82,21 +72,18 @@ tarvo::UniqueHandle startProgram(const std::wstring& program, const std::string&
     // Widened as the system would widen it for the ANSI call: the program
     // reads back the very bytes it was given.
     const std::wstring line = tarvo::ansiToWide(commandLine);
+    const bool overLimit = program.size() > tarvo::kClassicPathLimit || directory.size() > tarvo::kClassicPathLimit;
     PROCESS_INFORMATION process{};
-    bool started = !program.empty() && createProcess(program, line, directory, process);
     StartFailure failed = StartFailure::None;
-    if (!started) {
+    if (overLimit && !systemTakesLongPaths()) {
+        // A missing program is still missing, whatever its path's length.
+        failed = pathExists(program) ? StartFailure::FolderTooLong : StartFailure::Failed;
+    } else if (program.empty() || !createProcess(program, line, directory, process)) {
         const DWORD error = ::GetLastError();
-        if (refusedForLength(error, program, directory)) {
-            // Where the volume keeps short names, they are within the limit.
-            const std::wstring shortProgram = shortPathOf(program);
-            const std::wstring shortDirectory = directory.empty() ? std::wstring() : shortPathOf(directory);
-            started = !shortProgram.empty() && (directory.empty() || !shortDirectory.empty()) &&
-                      createProcess(shortProgram, line, shortDirectory, process);
-            if (!started) failed = StartFailure::FolderTooLong;
-        } else {
-            failed = StartFailure::Failed;
-        }
+        const bool pathError = error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_PATH_NOT_FOUND ||
+                               error == ERROR_FILE_NOT_FOUND || error == ERROR_INVALID_NAME ||
+                               error == ERROR_DIRECTORY;
+        failed = overLimit && pathError && pathExists(program) ? StartFailure::FolderTooLong : StartFailure::Failed;
     }
     if (why) *why = failed;
     if (failed == StartFailure::FolderTooLong) {

@@ -3,8 +3,10 @@
 #include "framework/text_win.h"
 #include "res/resource.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarvo_test {
 
@@ -25,6 +27,48 @@ bool LauncherRun::start(const InstallDir& install, const std::string& parameters
     // of it would.
     const std::string commandLine = "\"" + tarvo::utf8ToAnsi(install.launcher()) + "\" " + parameters;
     return process.start(install.launcher(), commandLine, currentDir.empty() ? install.path() : currentDir, env);
+}
+
+bool LauncherRun::startFromUnixShell(const InstallDir& install, const std::string& parameters, EnvVars env) {
+    stubLog = joinPath(install.root(), "client-stub.log");
+    env.emplace_back("TARVO_STUB_LOG", stubLog);
+    const std::string loader = envOr("TARVO_WINE_LOADER", "");
+    const std::string exe = unixPathOf(install.launcher());
+    const std::string dir = unixPathOf(install.path());
+    if (loader.empty() || exe.empty() || dir.empty()) return false;
+    env.emplace_back("TARVO_UNIX_EXE", exe);
+    env.emplace_back("TARVO_UNIX_DIR", dir);
+    env.emplace_back("TARVO_UNIX_PARAMETERS", parameters);
+    const std::vector<DWORD> before = processesNamed("TarvoLaunch.exe");
+
+    // A script file: Wine splits the command line by Windows rules, which
+    // know no quoting that a shell script would survive.
+    const std::string script = joinPath(install.root(), "start-launcher.sh");
+    if (!writeFile(script, "cd \"$TARVO_UNIX_DIR\" && WINEDLLOVERRIDES=\"mscoree,mshtml=\" "
+                           "exec \"$TARVO_WINE_LOADER\" \"$TARVO_UNIX_EXE\" \"$TARVO_UNIX_PARAMETERS\"\n"))
+        return false;
+    std::string commandLine = "/bin/sh \"" + unixPathOf(script) + "\"";
+    std::vector<char> writable(commandLine.begin(), commandLine.end());
+    writable.push_back('\0');
+    const std::string block = environmentBlockWith(env);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION shell{};
+    // Wine hands back no handle worth keeping for a Unix program: none is kept.
+    if (!CreateProcessA("Z:\\bin\\sh", writable.data(), nullptr, nullptr, FALSE, 0,
+                        const_cast<char*>(block.data()), nullptr, &startup, &shell))
+        return false;
+
+    DWORD pid = 0;
+    waitUntil(
+        [&] {
+            for (DWORD candidate : processesNamed("TarvoLaunch.exe")) {
+                if (std::find(before.begin(), before.end(), candidate) == before.end()) pid = candidate;
+            }
+            return pid != 0;
+        },
+        15000);
+    return pid != 0 && process.adopt(pid);
 }
 
 // The window has its title from its creation on, before the dialog manager
@@ -126,6 +170,29 @@ EnvVars::value_type clientOwnExitCode() {
 
 bool clientNotEndedByLauncher(const OpenedProcess& client) {
     return client.isRunning() || client.waitExit(0) == std::optional<DWORD>(kClientOwnExitCode);
+}
+
+// Opens the exit panel through the launcher's close button (caption button
+// 7: 28 x 25 pixels, 33 pixels left of the window's right edge, 1 below its
+// top) and returns the panel once it shows.
+HWND openExitPanel(DWORD pid, HWND launcher) {
+    RECT window{};
+    GetWindowRect(launcher, &window);
+    const int x = window.right - 33 + 10;
+    const int y = window.top + 1 + 10;
+    PostMessageA(launcher, WM_NCLBUTTONDOWN, HTNOWHERE, pointParam(x, y));
+    PostMessageA(launcher, WM_NCLBUTTONUP, HTNOWHERE, pointParam(x, y));
+    HWND panel = nullptr;
+    waitUntil([&] { return (panel = visiblePanelWith(pid, IDC_EXIT_TEXT, launcher)) != nullptr; }, 10000);
+    return panel;
+}
+
+// The question the exit panel asks.
+std::string question(HWND panel) { return windowText(GetDlgItem(panel, IDC_EXIT_TEXT)); }
+
+// A press on the confirm button (60 x 23 at 70, 90 in the panel).
+void pressConfirm(HWND panel) {
+    PostMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON, pointParam(70 + 20, 90 + 10));
 }
 
 } // namespace tarvo_test

@@ -40,6 +40,12 @@ struct LauncherRun {
     bool start(const InstallDir& install, const std::string& parameters = kExampleParameters,
                const std::string& currentDir = std::string(), EnvVars env = EnvVars());
 
+    // Starts it as a Unix shell starts a Windows program (through Wine's
+    // loader, with the install as the current directory): the way to start
+    // it at a path that the system's CreateProcess refuses for its length.
+    bool startFromUnixShell(const InstallDir& install, const std::string& parameters = kExampleParameters,
+                            EnvVars env = EnvVars());
+
     // The launcher window (a dialog titled "QuarrionOL"), waiting for it.
     HWND window(int timeoutMs = 15000) const;
     // The game host panel: the child dialog of the launcher window.
@@ -83,6 +89,14 @@ std::string parametersForServer(const std::string& serverNumber);
 // The lines of the service stand-in's request log holding every one of
 // `parts`, in order.
 std::vector<std::string> serviceLogLinesWith(const std::vector<std::string>& parts);
+
+// Opens the exit panel through the launcher's close button and returns the
+// panel once it shows; null when it does not.
+HWND openExitPanel(DWORD pid, HWND launcher);
+// The question the exit panel asks.
+std::string question(HWND panel);
+// A press on the exit panel's confirm button.
+void pressConfirm(HWND panel);
 
 // The server-list panel's combo box among the launcher's windows.
 HWND serverListCombo(DWORD pid);

@@ -18,29 +18,6 @@ const char kExitText[] = u8"纵横玄洲壮志未酬是否要放弃征战？";
 const char kLaunchFailure[] = u8"启动Launch失败, 请关闭防火墙后再启动游戏。";
 const char kLaunchFailureCaption[] = u8"失败";
 
-// Opens the exit panel through the launcher's close button (caption button
-// 7: 28 x 25 pixels, 33 pixels left of the window's right edge, 1 below its
-// top) and returns the panel once it shows.
-HWND openExitPanel(DWORD pid, HWND launcher) {
-    RECT window{};
-    GetWindowRect(launcher, &window);
-    const int x = window.right - 33 + 10;
-    const int y = window.top + 1 + 10;
-    PostMessageA(launcher, WM_NCLBUTTONDOWN, HTNOWHERE, pointParam(x, y));
-    PostMessageA(launcher, WM_NCLBUTTONUP, HTNOWHERE, pointParam(x, y));
-    HWND panel = nullptr;
-    waitUntil([&] { return (panel = visiblePanelWith(pid, IDC_EXIT_TEXT, launcher)) != nullptr; }, 10000);
-    return panel;
-}
-
-// The question the exit panel asks.
-std::string question(HWND panel) { return windowText(GetDlgItem(panel, IDC_EXIT_TEXT)); }
-
-// A press on the confirm button (60 x 23 at 70, 90 in the panel).
-void pressConfirm(HWND panel) {
-    PostMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON, pointParam(70 + 20, 90 + 10));
-}
-
 // The launcher started with or without Launch.exe beside it, and the game
 // client it started.
 struct ExitRun : LaunchedLauncher {

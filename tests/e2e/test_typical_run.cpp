@@ -79,7 +79,7 @@ TEST(TypicalRun, RunsUnderTheSystemLocaleItWasGiven) {
     const struct {
         const char* locale;
         UINT codePage;
-    } known[] = {{"zh_CN.GBK", 936}, {"en_US.UTF-8", 1252}, {"ja_JP.UTF-8", 932}};
+    } known[] = {{"zh_CN.GBK", 936}, {"en_US.UTF-8", 1252}, {"ja_JP.UTF-8", 932}, {"zh_CN.UTF-8", 936}};
     UINT expected = 0;
     for (const auto& k : known)
         if (locale == k.locale) expected = k.codePage;

@@ -4,6 +4,7 @@
 #include "framework/text_win.h"
 
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cctype>
@@ -330,6 +331,45 @@ bool ChildProcess::start(const std::string& application, const std::string& comm
     pid_ = pi.dwProcessId;
     return true;
 }
+
+bool ChildProcess::adopt(DWORD pid) {
+    terminate();
+    close();
+    error_.clear();
+    process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    pid_ = process_ ? pid : 0;
+    if (!process_) error_ = lastErrorText("OpenProcess");
+    return process_ != nullptr;
+}
+
+std::vector<DWORD> processesNamed(const char* exeName) {
+    std::vector<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    const std::wstring name = tarvo::utf8ToWide(exeName);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, name.c_str()) == 0) found.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+std::string unixPathOf(const std::string& windowsPath) {
+    // Wine's own export; on Windows there is none, and no Unix path either.
+    using Convert = char*(CDECL*)(const WCHAR*);
+    const auto convert = reinterpret_cast<Convert>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!convert) return std::string();
+    char* unix = convert(tarvo::utf8ToWide(windowsPath).c_str());
+    if (!unix) return std::string();
+    std::string path = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return path;
+}
+
+std::string environmentBlockWith(const EnvVars& changes) { return environmentBlock(changes); }
 
 std::optional<DWORD> ChildProcess::waitExit(int timeoutMs) {
     if (!process_) return std::nullopt;

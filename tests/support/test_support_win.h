@@ -197,6 +197,10 @@ public:
     bool start(const std::string& application, const std::string& commandLine,
                const std::string& currentDir = std::string(), const EnvVars& env = EnvVars());
 
+    // Takes on a process that was started some other way, by its id. False
+    // when it cannot be opened.
+    bool adopt(DWORD pid);
+
     DWORD pid() const { return pid_; }
     HANDLE handle() const { return process_; }
     const std::string& error() const { return error_; }
@@ -215,6 +219,18 @@ private:
     DWORD pid_ = 0;
     std::string error_;
 };
+
+// This process's environment with `changes` applied (an empty value removes
+// a variable), as the block that CreateProcessA takes.
+std::string environmentBlockWith(const EnvVars& changes);
+
+// The ids of the running processes whose program file is named `exeName`
+// (case-insensitive).
+std::vector<DWORD> processesNamed(const char* exeName);
+
+// The Unix path of a Windows path (UTF-8), as Wine maps it; empty when it
+// cannot tell.
+std::string unixPathOf(const std::string& windowsPath);
 
 // The private memory of a process in bytes (under Wine, which leaves the
 // private usage at 0, its page-file usage); 0 when it cannot be read.
