@@ -43,6 +43,9 @@ std::string folderTooLongMessage(const std::wstring& folder) {
 
 namespace {
 
+// The most characters a command line holds, its terminator included.
+constexpr std::size_t kMaxCommandLine = 32767;
+
 bool createProcess(const std::wstring& program, std::wstring commandLine, const std::wstring& directory,
                    PROCESS_INFORMATION& process) {
     STARTUPINFOW startup{};
@@ -75,7 +78,12 @@ tarvo::UniqueHandle startProgram(const std::wstring& program, const std::string&
     const bool overLimit = program.size() > tarvo::kClassicPathLimit || directory.size() > tarvo::kClassicPathLimit;
     PROCESS_INFORMATION process{};
     StartFailure failed = StartFailure::None;
-    if (overLimit && !systemTakesLongPaths()) {
+    if (line.size() >= kMaxCommandLine) {
+        // Longer than a process's command line can be. Not every system
+        // checks (Wine would start the program with the line cut), so the
+        // start fails here, as it does on Windows.
+        failed = StartFailure::Failed;
+    } else if (overLimit && !systemTakesLongPaths()) {
         // A missing program is still missing, whatever its path's length.
         failed = pathExists(program) ? StartFailure::FolderTooLong : StartFailure::Failed;
     } else if (program.empty() || !createProcess(program, line, directory, process)) {
