@@ -1,6 +1,7 @@
 #include "framework/skin_label_win.h"
 
 #include "framework/handles_win.h"
+#include "framework/subclass_win.h"
 
 #include <memory>
 #include <vector>
@@ -9,20 +10,12 @@ namespace tarvo {
 
 namespace {
 
-// The label's state, and the window procedure it had before, hang on it
-// as a window property.
-const wchar_t kStateProperty[] = L"TarvoSkinLabel";
-
-// What a label knew before a change of its place or visibility.
+// What a label knew before a change of its place or visibility; the
+// label's subclass data.
 struct LabelState {
-    WNDPROC previous = nullptr;
     bool wasVisible = false;
     bool repaintAfter = false;
 };
-
-LabelState* stateOf(HWND label) {
-    return static_cast<LabelState*>(::GetPropW(label, kStateProperty));
-}
 
 std::wstring labelText(HWND label) {
     const int length = ::GetWindowTextLengthW(label);
@@ -73,18 +66,15 @@ bool changesPlace(HWND label, const WINDOWPOS& pos) {
     return moves || sizes;
 }
 
-LRESULT CALLBACK labelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
-    LabelState* found = stateOf(label);
-    if (!found) return ::DefWindowProcW(label, message, wParam, lParam);
-    LabelState& state = *found;
-    const WNDPROC previous = state.previous;
+LRESULT labelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, void* data) {
+    LabelState& state = *static_cast<LabelState*>(data);
     switch (message) {
     case WM_SETTEXT: {
         // The same text again changes nothing on screen (the launcher sets
         // the initialising text at every erase of its background).
         const wchar_t* text = reinterpret_cast<const wchar_t*>(lParam);
         if (labelText(label) == (text ? text : L"")) return TRUE;
-        const LRESULT result = ::CallWindowProcW(previous, label, message, wParam, lParam);
+        const LRESULT result = callNext(label, message, wParam, lParam);
         if (::IsWindowVisible(label)) invalidateUnder(label);
         return result;
     }
@@ -112,15 +102,14 @@ LRESULT CALLBACK labelProc(HWND label, UINT message, WPARAM wParam, LPARAM lPara
         paintLabel(label);
         return 0;
     case WM_NCDESTROY: {
-        ::SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        ::RemovePropW(label, kStateProperty);
+        const LRESULT result = callNext(label, message, wParam, lParam);
         delete &state;
-        break;
+        return result;
     }
     default:
         break;
     }
-    return ::CallWindowProcW(previous, label, message, wParam, lParam);
+    return callNext(label, message, wParam, lParam);
 }
 
 } // namespace
@@ -130,19 +119,13 @@ bool AttachSkinLabel(HWND label) {
     if (IsSkinLabel(label)) return true;
     // The state is freed when the label is destroyed.
     auto state = std::make_unique<LabelState>();
-    if (!::SetPropW(label, kStateProperty, state.get())) return false;
-    state->previous = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&labelProc)));
-    if (!state->previous) {
-        ::RemovePropW(label, kStateProperty);
-        return false;
-    }
+    if (!installSubclass(label, &labelProc, state.get())) return false;
     state.release();
     return true;
 }
 
 bool IsSkinLabel(HWND label) {
-    return label && stateOf(label) != nullptr;
+    return hasSubclass(label, &labelProc);
 }
 
 void DrawLabelText(HDC dc, const RECT& box, const std::wstring& text, DWORD style) {

@@ -1,6 +1,7 @@
 #include "framework/wnd_win.h"
 
 #include "framework/barrier_win.h"
+#include "framework/subclass_win.h"
 #include "framework/text_win.h"
 
 #include <commctrl.h>
@@ -34,15 +35,6 @@ CWinApp::~CWinApp() {
     if (g_app == this) g_app = nullptr;
 }
 
-int CWinApp::Run() {
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
-}
-
 CWinApp* AfxGetApp() {
     return g_app;
 }
@@ -58,21 +50,21 @@ HINSTANCE AfxGetResourceHandle() {
 int AfxWinMain(HINSTANCE) {
     CWinApp* app = AfxGetApp();
     if (!app) return -1;
-    if (!app->InitInstance()) return 0;
-    return app->Run();
+    app->InitInstance();
+    return 0;
 }
 
 // ---------------------------------------------------------------------------
 // CWnd: attaching objects to windows and routing their messages
 // ---------------------------------------------------------------------------
 
-// The one window procedure of every window this framework makes. It is also
+// The one handler in front of every window this framework makes. It is also
 // the barrier that keeps exceptions inside: a handler that throws has its
 // message answered with 0 (a paint message also counts as painted, so that
 // it does not come back at once), and the window carries on.
-LRESULT CALLBACK tarvoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT tarvoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, void*) {
     CWnd* object = CWnd::FromHandlePermanent(window);
-    if (!object) return ::DefWindowProcW(window, message, wParam, lParam);
+    if (!object) return callNext(window, message, wParam, lParam);
 
     const CWnd::CurrentMessage saved = object->current_;
     object->current_ = {message, wParam, lParam};
@@ -142,17 +134,13 @@ CWnd* CWnd::FromHandlePermanent(HWND window) {
 void CWnd::attach(HWND window) {
     m_hWnd = window;
     ::SetPropW(window, kObjectProperty, this);
-    // Set through the wide function, the window is a wide window from here on.
-    previousProc_ = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&tarvoWindowProc)));
+    // Subclassed through the wide functions, the window is a wide window from here on.
+    installSubclass(window, &tarvoWindowProc, nullptr);
 }
 
 void CWnd::detach() {
     if (!m_hWnd) return;
-    if (previousProc_ &&
-        reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC)) == &tarvoWindowProc) {
-        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
-    }
+    removeSubclass(m_hWnd, &tarvoWindowProc);
     ::RemovePropW(m_hWnd, kObjectProperty);
     m_hWnd = nullptr;
 }
@@ -162,8 +150,7 @@ LRESULT CWnd::WindowProc(UINT, WPARAM, LPARAM) {
 }
 
 LRESULT CWnd::Default() {
-    if (!previousProc_) return ::DefWindowProcW(m_hWnd, current_.message, current_.wParam, current_.lParam);
-    return ::CallWindowProcW(previousProc_, m_hWnd, current_.message, current_.wParam, current_.lParam);
+    return callNext(m_hWnd, current_.message, current_.wParam, current_.lParam);
 }
 
 BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,

@@ -20,18 +20,11 @@ public:
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
-    // Returns false to end the program without a message loop of its own.
+    // The whole run of the program: its windows run their own message
+    // loops, and the program ends when this returns.
     virtual BOOL InitInstance() { return TRUE; }
-    // The message loop, run only when InitInstance returns true.
-    virtual int Run();
-
-    void SetRegistryKey(const char* companyName) { registryKey_ = companyName; }
-    const std::string& registryKey() const { return registryKey_; }
 
     CWnd* m_pMainWnd = nullptr;
-
-private:
-    std::string registryKey_;
 };
 
 CWinApp* AfxGetApp();
@@ -114,14 +107,13 @@ protected:
     // The next window this thread creates is attached to `object` from its
     // very first message on (WM_NCCREATE, or WM_GETMINMAXINFO before it).
     static void attachNextCreatedWindow(CWnd* object);
-    friend LRESULT CALLBACK tarvoWindowProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT tarvoWindowProc(HWND, UINT, WPARAM, LPARAM, void*);
     friend LRESULT CALLBACK tarvoCreationHook(int, WPARAM, LPARAM);
 
 private:
     void attach(HWND window);
     void detach();
 
-    WNDPROC previousProc_ = nullptr;
     CurrentMessage current_;
 };
 
