@@ -1,4 +1,4 @@
-// The first two steps of the start-up sequence: stopping a stale auto-patcher
+// What the start-up sequence does first: stopping a stale auto-patcher
 // and installing a pending update of the web-entry client.
 #pragma once
 

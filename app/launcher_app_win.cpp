@@ -1,6 +1,6 @@
 #include "app/launcher_app_win.h"
 
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 #include "framework/handles_win.h"
 #include "framework/ui_task_win.h"
 
@@ -16,7 +16,6 @@ BOOL CLauncherApp::InitInstance() {
     // Other threads hand their results to this thread through its task
     // queue; whatever is still queued when the launcher closes is dropped.
     const tarvo::UiTaskQueue uiTasks;
-    SetRegistryKey("应用程序向导生成的本地应用程序");
 
     auto launcher = std::make_unique<CLauncherDlg>();
     m_pMainWnd = launcher.get();

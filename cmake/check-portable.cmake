@@ -1,6 +1,6 @@
 # Fails when a portable source (one not named *_win.*) includes Win32 headers
 # or the Win32 shell. Run with: cmake -DROOT=<source dir> -P check-portable.cmake
-file(GLOB_RECURSE files ${ROOT}/app/* ${ROOT}/service/* ${ROOT}/window/* ${ROOT}/panels/* ${ROOT}/tests/core/*)
+file(GLOB_RECURSE files ${ROOT}/app/* ${ROOT}/service/* ${ROOT}/window/* ${ROOT}/panels/* ${ROOT}/launcher/* ${ROOT}/tests/core/*)
 set(bad "")
 foreach(f IN LISTS files)
   if(f MATCHES "_win\\.(cpp|h)$" OR NOT f MATCHES "\\.(cpp|h)$")

@@ -397,7 +397,7 @@ bool registerAxHostClass() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);
-    if (::GetClassInfoExW(instance, L"TarvoAxHost", &existing)) return true;
+    if (::GetClassInfoExW(instance, kAxHostClassName, &existing)) return true;
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -405,7 +405,7 @@ bool registerAxHostClass() {
     windowClass.hInstance = instance;
     windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = L"TarvoAxHost";
+    windowClass.lpszClassName = kAxHostClassName;
     if (::RegisterClassExW(&windowClass)) return true;
     // Another thread may have won the race.
     return ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;

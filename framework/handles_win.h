@@ -308,20 +308,4 @@ private:
     HRESULT result_;
 };
 
-// COM for this thread in a single-threaded apartment (CoInitializeEx /
-// CoUninitialize), paired on scope exit when the start succeeded.
-class ScopedCom {
-public:
-    ScopedCom() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ScopedCom() {
-        if (SUCCEEDED(result_)) ::CoUninitialize();
-    }
-    ScopedCom(const ScopedCom&) = delete;
-    ScopedCom& operator=(const ScopedCom&) = delete;
-    bool ok() const { return SUCCEEDED(result_); }
-
-private:
-    HRESULT result_;
-};
-
 } // namespace tarvo

@@ -1,10 +1,12 @@
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 
 #include "app/file_paths.h"
 #include "app/programs_win.h"
 #include "framework/skin_label_win.h"
 #include "framework/text_win.h"
 #include "panels/game_host_panel_win.h"
+#include "panels/server_list_panel_win.h"
+#include "panels/web_page_panel_win.h"
 #include "resource.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
@@ -19,6 +21,7 @@
 namespace {
 
 const char kGameTitle[] = "QuarrionOL";
+const char kInitialisingText[] = "首次启动微端，正在初始化...";
 
 POINT pointFromLParam(LPARAM lParam) {
     return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -76,6 +79,8 @@ LRESULT CLauncherDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
         return 0;
+    case WM_WINDOWPOSCHANGED:
+        return OnWindowPosChanged();
     case WM_MOVING:
         OnMoving(static_cast<UINT>(wParam), reinterpret_cast<RECT*>(lParam));
         return TRUE;
@@ -123,9 +128,7 @@ BOOL CLauncherDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon_));
 
     initialised_ = true;
-    trayIcon_.prepare(m_hWnd, kTrayIconId, WM_TRAYNOTIFY,
-                      ::LoadIconW(tarvo::AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_LAUNCHER)),
-                      tarvo::utf8ToWide(kGameTitle));
+    trayIcon_.prepare(m_hWnd, kTrayIconId, WM_TRAYNOTIFY, windowIcon_, tarvo::utf8ToWide(kGameTitle));
     trayIcon_.add();
 
     // Geometry: the work area as the taskbar leaves it.
@@ -146,7 +149,7 @@ BOOL CLauncherDlg::OnInitDialog() {
     createCaptionButtons();
     // A panel that cannot be created leaves the launcher without it; the
     // reason is kept for whoever asks (setupFailure).
-    if (!panels_.create(this, panelTemplates())) setupFailure_ = panels_.failure();
+    if (!panels_.create(this, panelCalls(), panelTemplates())) setupFailure_ = panels_.failure();
     createGameHostPanel();
 
     // The labels start hidden. They are hidden before the start-up sequence
@@ -174,6 +177,16 @@ BOOL CLauncherDlg::OnInitDialog() {
     if (!directory.empty() && pathExists(tarvo::joinPath(directory, L"Brisken-AutoPatch.dll"))) progress_.markReady();
 
     watchdog_.lastTick = ::GetTickCount();
+
+    // Until the game is ready, the initialising text and the percentage
+    // stand over the splash picture.
+    if (!progress_.ready()) {
+        SetDlgItemText(IDC_PROGRESS_TEXT, kInitialisingText);
+        SetDlgItemText(IDC_PROGRESS_PERCENT, percentText(progress_.percentage()));
+        ::ShowWindow(GetDlgItem(IDC_PROGRESS_TEXT), SW_SHOW);
+        ::ShowWindow(GetDlgItem(IDC_PROGRESS_PERCENT), SW_SHOW);
+    }
+    PlaceMessageLabel();
 
     captionButtons_[kButtonWebPage]->SetVisible(false);
     return TRUE;
@@ -203,10 +216,33 @@ RequestValues CLauncherDlg::requestValues() const {
                          serviceSettings_.apiSignKey, launchParameters_.serverNumber};
 }
 
-std::string CLauncherDlg::MakeRequestSign(int type) const {
-    return ::MakeRequestSign(requestValues(), type);
+CLauncherDlg* CLauncherDlg::FromWindow(HWND window) {
+    if (!window || !::IsWindow(window)) return nullptr;
+    return dynamic_cast<CLauncherDlg*>(tarvo::CWnd::FromHandlePermanent(window));
 }
 
-std::string CLauncherDlg::MakeRequestUrl(int type) const {
-    return ::MakeRequestUrl(requestValues(), type);
+LauncherCalls CLauncherDlg::panelCalls() {
+    // The panels live and die with this window: they may hold it.
+    LauncherCalls calls;
+    calls.setBossKey = [this](bool enable, WORD key, WORD flags) { return SetBossKey(enable, key, flags); };
+    calls.openSettings = [this] { RunCaptionAction(kButtonSettings); };
+    calls.startLaunchAndClose = [this] { StartLaunchAndClose(); };
+    calls.showServerName = [this](const std::wstring& name) { ShowServerName(name); };
+    calls.startMessageBlink = [this] { StartMessageBlink(); };
+    return calls;
+}
+
+void CLauncherDlg::ShowPlayerName(const std::string& name) {
+    SetDlgItemText(IDC_PLAYER_NAME, name);
+    ::ShowWindow(GetDlgItem(IDC_PLAYER_NAME), SW_SHOW);
+}
+
+void CLauncherDlg::ShowServer(const std::string& server) {
+    if (CMyDlg* serverList = panels_.serverList(); serverList && serverList->m_hWnd) {
+        serverList->FillServerList({server});
+    }
+}
+
+void CLauncherDlg::OpenPage(const std::string& address) {
+    if (CIeDlg* webPage = panels_.webPage(); webPage && webPage->m_hWnd) webPage->NavigateTo(address);
 }

@@ -1,17 +1,6 @@
-// The launcher window: the one top-level window of the launcher and the owner
-// of all shared state. Its message table is WindowProc in launcher_dlg_win.cpp;
-// the handlers live with their subsystem:
-//   app/launcher_dlg_win.cpp       set-up, message table, OnOK, WM_CREATE
-//   app/startup_sequence_win.cpp   the start-up sequence
-//   window/launcher_paint_win.cpp  painting and control colours
-//   window/launcher_nc_win.cpp     caption actions, sizing and moving
-//   window/launcher_timers_win.cpp timers and the client's messages
-//   window/launcher_tray_win.cpp   tray icon, boss key, About, shut-down
-// Its state sits in small owners that keep their own rules:
-//   window/tray_icon_win.h         the tray icon (wanted, shown)
-//   window/boss_key_binding_win.h  the boss key and its registration
-//   window/startup_progress.h      the start-up percentage and readiness
-//   window/panel_set_win.h         the four panels
+// The launcher window: the one top-level window of the launcher. Its state
+// sits in small owners that keep their own rules (tray icon, boss key,
+// start-up progress, the panel set); its handlers hand work to them.
 #pragma once
 
 #include "app/launch_parameters.h"
@@ -19,11 +8,12 @@
 #include "framework/ax_host_win.h"
 #include "framework/handles_win.h"
 #include "framework/wnd_win.h"
+#include "launcher/panel_set_win.h"
+#include "panels/launcher_calls_win.h"
 #include "service/request_sign.h"
 #include "window/boss_key.h"
 #include "window/boss_key_binding_win.h"
 #include "window/launcher_timers.h"
-#include "window/panel_set_win.h"
 #include "window/startup_progress.h"
 #include "window/tray_icon_win.h"
 
@@ -47,38 +37,49 @@ constexpr UINT WM_TRAYNOTIFY = WM_USER + 0x65;  // 0x465: wParam = icon id, lPar
 // window/launcher_timers.h and window/boss_key.h).
 constexpr UINT kAboutCommand = 16;
 
+// The launcher window: title strip, caption buttons, panels, tray icon, boss key.
 class CLauncherDlg : public tarvo::CDialog {
 public:
     CLauncherDlg();
     ~CLauncherDlg() override;
 
-    // --- Operations called by the panels, the worker hand-over and tests ---
-    // Signed information-service requests over the values read at start-up.
-    std::string MakeRequestSign(int type) const;
-    std::string MakeRequestUrl(int type) const;
-    RequestValues requestValues() const;
+    // The launcher object of a launcher window; null for any other window.
+    static CLauncherDlg* FromWindow(HWND window);
 
-    // False when the key could not be registered: the previous one stays.
+    // --- Operations: the panels (through LauncherCalls), the worker's
+    // answers and tests call these ---
+    // The values the signed information-service requests are made from.
+    RequestValues requestValues() const;
+    // The worker's three answers (UTF-8): the name label, the server list's
+    // first entry, the web page panel's address.
+    void ShowPlayerName(const std::string& name);
+    void ShowServer(const std::string& server);
+    void OpenPage(const std::string& address);
+
+    // The boss key; false when the key could not be registered (the previous one stays).
     bool SetBossKey(bool enable, WORD virtualKey, WORD hotKeyFlags);
+    // Leaves through the exit panel: starts Launch.exe, hides and closes.
     void StartLaunchAndClose();
+    // The page script's server name on the message label; the web page button shows.
     void ShowServerName(const std::wstring& text);
+    // The page script has news: the message label blinks.
     void StartMessageBlink();
     // The player has seen the news: the label stops blinking.
     void StopMessageBlink();
-    void HideAllWindows();
+    // Presses the caption button at a screen point; its index, or -1.
     int PressedButtonAt(POINT screenPoint);
+    // What caption button `index` does (-1 and image-only buttons: nothing).
     void RunCaptionAction(int index);
 
     BOOL DestroyWindow() override;
 
-    // --- What the panels and tests may read ---
+    // --- What tests and the bench probe may read ---
     const std::vector<std::unique_ptr<CSkinButton>>& captionButtons() const { return captionButtons_; }
     const PanelSet& panels() const { return panels_; }
     CGameDlg* gameHostPanel() const { return gameHostPanel_.get(); }
     const TrayIcon& trayIcon() const { return trayIcon_; }
     const BossKeyBinding& bossKey() const { return bossKey_; }
     const StartupProgress& startupProgress() const { return progress_; }
-    bool clientReady() const { return progress_.ready(); }
     bool isMaximised() const { return isMaximised_; }
     HWND gameClientWindow() const { return gameClientWindow_; }
     bool messageTimerStarted() const { return messageBlink_.started; }
@@ -98,7 +99,7 @@ protected:
     virtual void runStartupSequence();
     // Opens an address with the system's browser (caption actions 0 and 1).
     virtual void OpenAddress(const std::string& address);
-    // Adds, modifies or deletes the tray icon (Shell_NotifyIconA). Virtual so
+    // Adds, modifies or deletes the tray icon (Shell_NotifyIconW). Virtual so
     // that tests can stand in for a shell that is not there yet.
     virtual BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAW* data);
     // The templates the panels are created from. Virtual so that tests can
@@ -132,8 +133,12 @@ private:
     void OnNcLButtonDown(UINT hitCode, POINT point);
     void OnNcLButtonUp(UINT hitCode, POINT point);
     void OnNcLButtonDblClk(UINT hitCode, POINT point);
+    // Every caption button takes the release at this screen point.
+    void ReleaseCaptionButtons(POINT point);
     void OnSysCommand(UINT command, LPARAM lParam);
     void OnSize(UINT type, int width, int height);
+    // Shown or restored: a game that is ready comes into view with the window.
+    LRESULT OnWindowPosChanged();
     void OnMoving(UINT edge, RECT* rect);
     void OnMove(int x, int y);
     void OnSizing(UINT edge, RECT* rect);
@@ -153,6 +158,8 @@ private:
     // host panel, so that no moment shows the labels over the game.
     void RevealGame();
 
+    // What the panels may call on this window.
+    LauncherCalls panelCalls();
     void createCaptionButtons();
     void createGameHostPanel();
 
@@ -167,7 +174,7 @@ private:
     void ShowAboutBox();
 
     HICON windowIcon_ = nullptr;
-    tarvo::Bitmap frameBitmaps_[2];  // 132 (logo, 224 x 50) and 133 (band tile, 51 x 50)
+    tarvo::Bitmap frameBitmaps_[2];  // IDB_LOGO (224 x 50) and IDB_BAND (the title band tile, 51 x 50)
     std::vector<std::unique_ptr<CSkinButton>> captionButtons_;  // indices 0 to 8, in order
     std::unique_ptr<CSkinButton> serverListButton_;             // index 12: constructed, not in the list
     PanelSet panels_;

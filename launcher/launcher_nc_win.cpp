@@ -1,9 +1,9 @@
 // The launcher window's self-made caption: hit-testing, cursors, the caption
 // buttons' actions, double clicks, sizing limits and keeping the game host
 // panel and the panels in place when the window moves or changes size.
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 
-#include "app/web_address.h"
+#include "service/web_address.h"
 #include "framework/text_win.h"
 
 #include "panels/exit_panel_win.h"
@@ -11,12 +11,13 @@
 #include "panels/settings_panel_win.h"
 #include "panels/web_page_panel_win.h"
 #include "resource.h"
-#include "service/server_list_panel_win.h"
+#include "panels/server_list_panel_win.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
 #include "window/rect_win.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
 namespace {
 
@@ -86,9 +87,9 @@ void CLauncherDlg::OnNcLButtonDown(UINT hitCode, POINT point) {
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             Default();
         } else {
-            // Released without moving: the release was taken by the drag
-            // check, so its button-up is posted as after a move.
-            PostMessage(WM_NCLBUTTONUP, hitCode, static_cast<LPARAM>(packPoint(toPoint(point))));
+            // Released without moving: the drag check took the release, so
+            // the pressed button returns to its plain look here.
+            ReleaseCaptionButtons(point);
         }
         break;
     case PressFollowUp::Nothing:
@@ -96,13 +97,17 @@ void CLauncherDlg::OnNcLButtonDown(UINT hitCode, POINT point) {
         // button returns to its plain look here, as after a move loop; the
         // release itself may land elsewhere when the action has moved the
         // window.
-        for (const auto& button : captionButtons_) button->Release(point);
+        ReleaseCaptionButtons(point);
         break;
     }
 }
 
-void CLauncherDlg::OnNcLButtonUp(UINT, POINT point) {
+void CLauncherDlg::ReleaseCaptionButtons(POINT point) {
     for (const auto& button : captionButtons_) button->Release(point);
+}
+
+void CLauncherDlg::OnNcLButtonUp(UINT, POINT point) {
+    ReleaseCaptionButtons(point);
     SendMessage(WM_SYSCOMMAND, static_cast<WPARAM>(kSysCommandMouseMenu),
                 static_cast<LPARAM>(packPoint(toPoint(point))));
     Default();
@@ -125,9 +130,9 @@ void CLauncherDlg::OnSysCommand(UINT command, LPARAM lParam) {
         return;
     }
     Default();
-    // The move loop swallows the button release that ends a caption drag;
-    // this stands in for it so the pressed button returns to its plain look.
-    if (isMoveCommand(command)) PostMessage(WM_NCLBUTTONUP, command, lParam);
+    // The move loop swallows the button release that ends a caption drag:
+    // the pressed button returns to its plain look here.
+    if (isMoveCommand(command)) ReleaseCaptionButtons(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
 }
 
 // ---- Caption actions --------------------------------------------------------
@@ -213,7 +218,19 @@ void CLauncherDlg::OnSize(UINT, int, int) {
     Default();
     if (!initialised_) return;
     PlaceGameHostPanel();
+    PlaceMessageLabel();
+    panels_.placeNearOwner();
     Invalidate(TRUE);
+}
+
+LRESULT CLauncherDlg::OnWindowPosChanged() {
+    const LRESULT result = Default();
+    // Shown or restored from the taskbar with the game ready: the game comes
+    // back with the window (minimising and hiding took it away).
+    const bool hostHidden = gameHostPanel_ && gameHostPanel_->m_hWnd && !gameHostPanel_->IsWindowVisible();
+    const bool inView = IsWindowVisible() && !::IsIconic(m_hWnd);
+    if (progress_.ready() && hostHidden && inView) RevealGame();
+    return result;
 }
 
 void CLauncherDlg::OnMoving(UINT, RECT*) {

@@ -1,11 +1,12 @@
 // The launcher window's skin: background, frame, title band, logo, caption
 // buttons, the splash picture of the start-up phase, and control colours.
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 
 #include "app/file_paths.h"
 #include "app/programs_win.h"
 
 #include "panels/game_host_panel_win.h"
+#include "panels/skinned_panel_win.h"
 #include "resource.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
@@ -26,8 +27,6 @@ namespace {
 tarvo::CriticalSection g_launcherPaintLock;
 
 const COLORREF kFrameColour = RGB(128, 97, 66);
-const COLORREF kLabelTextColour = RGB(198, 170, 102);
-const char kInitialisingText[] = "首次启动微端，正在初始化...";
 
 void fillRect(HDC dc, const Rect& r, HBRUSH brush) {
     const RECT rect = toRECT(r);
@@ -121,16 +120,6 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC windowDc) {
 
     if (!progress_.ready()) DrawPicture(dc, tarvo::joinPath(currentDirectory(), L"bg.jpg"), kSplashSize.cx, kSplashSize.cy);
     if (dc != windowDc) ::BitBlt(windowDc, 0, 0, CW, CH, dc, 0, 0, SRCCOPY);
-
-    for (const auto& button : captionButtons_) button->Draw(true);
-
-    if (IsWindowVisible() && progress_.ready()) RevealGame();
-    PlaceMessageLabel();
-
-    if (!progress_.ready()) {
-        SetDlgItemText(IDC_PROGRESS_TEXT, kInitialisingText);
-        ::ShowWindow(GetDlgItem(IDC_PROGRESS_TEXT), SW_SHOW);
-    }
     return TRUE;
 }
 
@@ -168,14 +157,6 @@ bool CLauncherDlg::DrawPicture(HDC dc, const std::wstring& path, int width, int 
 }
 
 void CLauncherDlg::OnPaint() {
-    // The start-up percentage shows while the game host panel is hidden; once
-    // the game is ready it never comes back over the game.
-    const bool hostHidden = !gameHostPanel_ || !gameHostPanel_->IsWindowVisible();
-    if (hostHidden && !progress_.ready()) {
-        SetDlgItemText(IDC_PROGRESS_PERCENT, percentText(progress_.percentage()));
-        ::ShowWindow(GetDlgItem(IDC_PROGRESS_PERCENT), SW_SHOW);
-    }
-
     if (::IsIconic(m_hWnd)) {
         tarvo::PaintDC paint(m_hWnd);
         SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.get()), 0);
@@ -185,12 +166,14 @@ void CLauncherDlg::OnPaint() {
         ::DrawIcon(paint.get(), at.x, at.y, windowIcon_);
         return;
     }
-    Default();
+    // The skin comes with the erase; the caption buttons go over it.
+    tarvo::PaintDC paint(m_hWnd);
+    for (const auto& button : captionButtons_) button->Paint(paint.get(), paint.info().rcPaint);
 }
 
 HBRUSH CLauncherDlg::OnCtlColor(HDC dc, HWND) {
     Default();
-    ::SetTextColor(dc, kLabelTextColour);
+    ::SetTextColor(dc, kSkinTextColour);
     ::SetBkColor(dc, RGB(0, 0, 0));
     return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
 }

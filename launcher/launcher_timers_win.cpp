@@ -1,7 +1,7 @@
 // The launcher window's timers (watchdog, start-up percentage, new-message
 // blink), the game client's two messages and the two label operations of the
 // web page's script bridge.
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 
 #include "panels/game_host_panel_win.h"
 #include "resource.h"
@@ -101,9 +101,7 @@ void CLauncherDlg::ShowServerName(const std::wstring& text) {
     ::ShowWindow(label, SW_SHOW);
     SetDlgItemText(IDC_MESSAGE_LABEL, text);
     if (captionButtons_.size() > static_cast<size_t>(kButtonWebPage)) {
-        CSkinButton& webPageButton = *captionButtons_[kButtonWebPage];
-        webPageButton.SetVisible(true);
-        webPageButton.Draw(false);
+        captionButtons_[kButtonWebPage]->SetVisible(true);
     }
     PlaceMessageLabel();
 }

@@ -1,7 +1,7 @@
 // The tray icon, the boss key, the About box, hiding and showing the
 // launcher's windows, leaving through the exit panel and the launcher
 // window's shut-down.
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 
 #include "app/file_paths.h"
 #include "app/programs_win.h"
@@ -34,10 +34,6 @@ void CLauncherDlg::ShowLauncherWindows(View view, TrayChange tray) {
     }
     if (tray == TrayChange::Add) trayIcon_.add();
     if (tray == TrayChange::Remove) trayIcon_.remove();
-}
-
-void CLauncherDlg::HideAllWindows() {
-    ShowLauncherWindows(View::Hidden, TrayChange::Keep);
 }
 
 // ---- Tray icon and boss key -------------------------------------------------

@@ -1,11 +1,10 @@
-#include "window/panel_set_win.h"
+#include "launcher/panel_set_win.h"
 
-#include "app/launcher_dlg_win.h"
 #include "panels/exit_panel_win.h"
 #include "panels/settings_panel_win.h"
 #include "panels/web_page_panel_win.h"
 #include "resource.h"
-#include "service/server_list_panel_win.h"
+#include "panels/server_list_panel_win.h"
 
 PanelTemplates defaultPanelTemplates() {
     return PanelTemplates{IDD_SERVER_LIST, IDD_SETTINGS, IDD_EXIT, IDD_WEB_PAGE};
@@ -15,18 +14,18 @@ PanelSet::PanelSet() = default;
 
 PanelSet::~PanelSet() = default;
 
-bool PanelSet::create(CLauncherDlg* owner, const PanelTemplates& templates) {
+bool PanelSet::create(tarvo::CWnd* owner, const LauncherCalls& calls, const PanelTemplates& templates) {
     failure_.clear();
     auto note = [this](bool created, const char* name) {
         if (!created && failure_.empty()) failure_ = std::string("the ") + name + " panel could not be created";
     };
-    serverList_ = std::make_unique<CMyDlg>(owner, IDB_SERVER_LIST_PANEL);
+    serverList_ = std::make_unique<CMyDlg>(calls, IDB_SERVER_LIST_PANEL);
     note(serverList_->Create(templates.serverList, owner), "server list");
-    settings_ = std::make_unique<CMyCfgDlg>(owner, IDB_DIALOG_PANEL);
+    settings_ = std::make_unique<CMyCfgDlg>(calls, IDB_DIALOG_PANEL);
     note(settings_->Create(templates.settings, owner), "settings");
-    exit_ = std::make_unique<CExitDlg>(owner, IDB_DIALOG_PANEL);
+    exit_ = std::make_unique<CExitDlg>(calls, IDB_DIALOG_PANEL);
     note(exit_->Create(templates.exit, owner), "exit");
-    webPage_ = std::make_unique<CIeDlg>(owner);
+    webPage_ = std::make_unique<CIeDlg>(calls);
     note(webPage_->Create(templates.webPage, owner), "web page");
     all_ = {serverList_.get(), settings_.get(), exit_.get(), webPage_.get()};
     return failure_.empty();

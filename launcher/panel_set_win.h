@@ -5,12 +5,12 @@
 #pragma once
 
 #include "framework/wnd_win.h"
+#include "panels/launcher_calls_win.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
-class CLauncherDlg;
 class CMyDlg;
 class CMyCfgDlg;
 class CExitDlg;
@@ -30,10 +30,10 @@ public:
     PanelSet();
     ~PanelSet();
 
-    // Creates the four panels with `owner` as parent. False, with the
-    // failing panel's name in failure(), when a panel's window could not be
-    // created; the panels created so far stay.
-    bool create(CLauncherDlg* owner, const PanelTemplates& templates);
+    // Creates the four panels with `owner` as parent, each given `calls`.
+    // False, with the failing panel's name in failure(), when a panel's
+    // window could not be created; the panels created so far stay.
+    bool create(tarvo::CWnd* owner, const LauncherCalls& calls, const PanelTemplates& templates);
     const std::string& failure() const { return failure_; }
 
     CMyDlg* serverList() const { return serverList_.get(); }

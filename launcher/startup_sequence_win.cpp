@@ -1,5 +1,5 @@
 // The launcher's one-time preparation and launch of the game client.
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 
 #include "app/client_update_win.h"
 #include "app/file_paths.h"
@@ -8,9 +8,7 @@
 #include "app/web_entry_command.h"
 #include "framework/text_win.h"
 #include "panels/game_host_panel_win.h"
-#include "panels/web_page_panel_win.h"
 #include "service/account_worker_win.h"
-#include "service/server_list_panel_win.h"
 
 #include <string>
 
@@ -50,15 +48,21 @@ void CLauncherDlg::runStartupSequence() {
         composeWebEntryCommandLine(hostWindow, launchParameters_), std::wstring(),
         StartFailureMessage{m_hWnd, "启动TarvoWebEntry失败，文件不完整，请重新安装！", applicationName});
 
-    CMyDlg* const serverListPanel = panels_.serverList();
-    CIeDlg* const webPagePanel = panels_.webPage();
+    // Each answer finds this window by its handle on the UI thread: a window
+    // gone by then gets nothing.
     AccountInfoTargets targets;
     targets.values = requestValues();
     targets.uiThread = ::GetCurrentThreadId();
-    targets.launcher = m_hWnd;
-    targets.serverList = serverListPanel ? serverListPanel->serverListHandle() : nullptr;
-    targets.webPagePanel = webPagePanel ? webPagePanel->m_hWnd : nullptr;
-    targets.openPage = &CIeDlg::NavigateWindowTo;
+    const HWND self = m_hWnd;
+    targets.answers.playerName = [self](const std::string& name) {
+        if (CLauncherDlg* launcher = FromWindow(self)) launcher->ShowPlayerName(name);
+    };
+    targets.answers.server = [self](const std::string& server) {
+        if (CLauncherDlg* launcher = FromWindow(self)) launcher->ShowServer(server);
+    };
+    targets.answers.page = [self](const std::string& address) {
+        if (CLauncherDlg* launcher = FromWindow(self)) launcher->OpenPage(address);
+    };
     startAccountInfoWorker(targets);
 
     webEntryProcess_ = std::move(process);

@@ -14,6 +14,7 @@
 // The WebBrowser control's class id, as the host window's text names it.
 constexpr wchar_t kWebBrowserClassId[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
 
+// The WebBrowser control of the web page panel.
 class CExplorer1 : public tarvo::CWnd {
 public:
     // Automation members of the WebBrowser control.

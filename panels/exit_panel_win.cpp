@@ -1,7 +1,5 @@
 #include "panels/exit_panel_win.h"
 
-#include "app/launcher_dlg_win.h"
-#include "panels/skinned_panel_win.h"
 #include "resource.h"
 #include "window/button_table.h"
 #include "window/skin_button_win.h"
@@ -25,16 +23,8 @@ BOOL CExitDlg::OnInitDialog() {
     return TRUE;
 }
 
-LRESULT CExitDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (skin::isCtlColorMessage(message)) {
-        Default();  // the default colours are worked out, and their brush discarded
-        return reinterpret_cast<LRESULT>(skin::skinColours(reinterpret_cast<HDC>(wParam)));
-    }
-    return CSimpleWnd::WindowProc(message, wParam, lParam);
-}
-
-void CExitDlg::PaintBackground() {
-    copyBackground(paintLock_);
+void CExitDlg::PaintBackground(HDC dc) {
+    copyBackground(dc, paintLock_);
 }
 
 void CExitDlg::OnButtonPressed(int index) {
@@ -44,7 +34,7 @@ void CExitDlg::OnButtonPressed(int index) {
 
 void CExitDlg::confirmExit() {
     ShowWindow(SW_HIDE);
-    if (owner_) owner_->StartLaunchAndClose();
+    if (calls_.startLaunchAndClose) calls_.startLaunchAndClose();
     // The normal process exit (the runtime's exit handlers run); the
     // launcher window's dialog loop does not run again.
     std::exit(0);

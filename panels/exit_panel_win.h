@@ -10,22 +10,23 @@
 #include "framework/wnd_win.h"
 #include "panels/simple_wnd_win.h"
 
+// The exit confirmation panel.
 class CExitDlg : public CSimpleWnd {
 public:
-    CExitDlg(CLauncherDlg* owner, int backgroundId) : CSimpleWnd(owner, backgroundId) {}
+    CExitDlg(LauncherCalls calls, int backgroundId) : CSimpleWnd(std::move(calls), backgroundId) {}
     ~CExitDlg() override;
 
     BOOL OnInitDialog() override;
-    void PaintBackground() override;
     // Nothing: the launcher window places the panel when it shows it.
     void PlaceNearOwner() override {}
 
     HFONT textFont() const { return textFont_.get(); }
 
 protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void PaintBackground(HDC dc) override;
     void OnButtonPressed(int index) override;
     bool ShowsHover() const override { return false; }
+    bool SkinsControls() const override { return true; }
 
 private:
     // The confirm path: never returns.

@@ -6,6 +6,7 @@
 
 #include "framework/wnd_win.h"
 
+// The game host panel, the client's drawing area.
 class CGameDlg : public tarvo::CDialog {
 public:
     explicit CGameDlg(tarvo::CWnd* parent = nullptr) : CDialog(0, parent) {}

@@ -1,7 +1,7 @@
-#include "service/server_list_panel_win.h"
+#include "panels/server_list_panel_win.h"
 
+#include "framework/text_win.h"
 #include "resource.h"
-#include "service/account_worker_win.h"
 #include "window/button_table.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
@@ -17,9 +17,8 @@ BOOL CMyDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CMyDlg::PaintBackground() {
-    copyBackground(paintLock_);
-    PlaceNearOwner();
+void CMyDlg::PaintBackground(HDC dc) {
+    copyBackground(dc, paintLock_);
 }
 
 void CMyDlg::PlaceNearOwner() {
@@ -32,6 +31,12 @@ void CMyDlg::OnButtonPressed(int index) {
     if (index == kButtonServerListHide) ShowWindow(SW_HIDE);
 }
 
-int CMyDlg::FillServerList(std::vector<std::string> names) {
-    return fillServerListControl(serverListHandle(), names);
+int CMyDlg::FillServerList(const std::vector<std::string>& names) {
+    const HWND combo = serverListHandle();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::wstring name = tarvo::utf8ToWide(names[i]);
+        ::SendMessageW(combo, CB_DELETESTRING, static_cast<WPARAM>(i), 0);
+        ::SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    return static_cast<int>(::SendMessageW(combo, CB_SETCURSEL, 0, 0));
 }

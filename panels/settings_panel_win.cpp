@@ -1,21 +1,17 @@
 #include "panels/settings_panel_win.h"
 
-#include "app/launcher_dlg_win.h"
-#include "panels/skinned_panel_win.h"
 #include "resource.h"
 #include "window/button_table.h"
 #include "window/caption_layout.h"
 #include "window/skin_button_win.h"
 
 #include "framework/skin_label_win.h"
+#include "framework/subclass_win.h"
 #include "framework/text_win.h"
 
 #include <commctrl.h>
 
 namespace {
-
-// The settings panel a hot-key field belongs to, as a window property.
-const wchar_t kPanelProperty[] = L"TarvoSettingsPanel";
 
 const char kBossKeyTakenText[] = "该组合键已被其他程序占用，请换一个";
 
@@ -43,18 +39,12 @@ BOOL CMyCfgDlg::OnInitDialog() {
     closeButton_ = addButton(kButtonSettingsClose);
     confirmButton_ = addButton(kButtonSettingsConfirm);
     ::EnumChildWindows(m_hWnd, attachLabel, 0);
-    if (const HWND field = hotKeyField_.m_hWnd) {
-        ::SetPropW(field, kPanelProperty, this);
-        hotKeyFieldPrevious_ = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrW(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CMyCfgDlg::hotKeyFieldProc)));
-    }
+    tarvo::installSubclass(hotKeyField_.m_hWnd, &CMyCfgDlg::hotKeyFieldProc, this);
     return TRUE;
 }
 
-LRESULT CALLBACK CMyCfgDlg::hotKeyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto* panel = static_cast<const CMyCfgDlg*>(::GetPropW(field, kPanelProperty));
-    if (!panel || !panel->hotKeyFieldPrevious_) return ::DefWindowProcW(field, message, wParam, lParam);
-    const WNDPROC previous = panel->hotKeyFieldPrevious_;
+LRESULT CMyCfgDlg::hotKeyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, void* data) {
+    const auto* panel = static_cast<const CMyCfgDlg*>(data);
     switch (message) {
     case WM_NCPAINT:
         return 0;  // the panel draws the frame
@@ -63,18 +53,14 @@ LRESULT CALLBACK CMyCfgDlg::hotKeyFieldProc(HWND field, UINT message, WPARAM wPa
     case WM_PAINT: {
         // Let the control do its own painting (it places its caret there),
         // then draw the field over it.
-        const LRESULT result = ::CallWindowProcW(previous, field, message, wParam, lParam);
+        const LRESULT result = tarvo::callNext(field, message, wParam, lParam);
         panel->DrawHotKeyField();
         return result;
     }
-    case WM_NCDESTROY:
-        ::SetWindowLongPtrW(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        ::RemovePropW(field, kPanelProperty);
-        break;
     default:
         break;
     }
-    return ::CallWindowProcW(previous, field, message, wParam, lParam);
+    return tarvo::callNext(field, message, wParam, lParam);
 }
 
 std::string CMyCfgDlg::HotKeyText(WORD virtualKey, WORD modifiers) {
@@ -110,7 +96,7 @@ void CMyCfgDlg::DrawHotKeyField() const {
     // The frame just outside the control, then its own edge and ground.
     RECT frame = box;
     ::InflateRect(&frame, 1, 1);
-    tarvo::Brush gold(::CreateSolidBrush(skin::kTextColour));
+    tarvo::Brush gold(::CreateSolidBrush(kSkinTextColour));
     tarvo::Brush edge(::CreateSolidBrush(kFieldEdge));
     tarvo::Brush ground(::CreateSolidBrush(kFieldGround));
     ::FrameRect(dc.get(), &frame, gold.get());
@@ -125,7 +111,7 @@ void CMyCfgDlg::DrawHotKeyField() const {
     const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(field, WM_GETFONT, 0, 0));
     tarvo::SelectGuard selectFont(dc.get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc.get(), TRANSPARENT);
-    ::SetTextColor(dc.get(), skin::kTextColour);
+    ::SetTextColor(dc.get(), kSkinTextColour);
     RECT text = inside;
     text.left += 2;
     const std::wstring shown = tarvo::utf8ToWide(HotKeyText(virtualKey, modifiers));
@@ -134,43 +120,20 @@ void CMyCfgDlg::DrawHotKeyField() const {
 }
 
 LRESULT CMyCfgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (skin::isCtlColorMessage(message)) {
-        Default();  // the default colours are worked out, and their brush discarded
-        return reinterpret_cast<LRESULT>(skin::skinColours(reinterpret_cast<HDC>(wParam)));
-    }
     if (message == WM_NCPAINT) return 0;  // no frame to paint
     if (message == WM_ERASEBKGND) {
         // The background copy covers the field, so the field comes after it.
-        RECT clip{};
-        if (::GetClipBox(reinterpret_cast<HDC>(wParam), &clip) != ERROR) eraseClip_ = clip;
         const LRESULT erased = CSimpleWnd::WindowProc(message, wParam, lParam);
-        eraseClip_.reset();
         DrawHotKeyField();
         return erased;
     }
     return CSimpleWnd::WindowProc(message, wParam, lParam);
 }
 
-void CMyCfgDlg::PaintBackground() {
-    if (!eraseClip_) {
-        copyBackground(paintLock_);
-    } else {
-        // Only where the erase was asked for: a copy over the whole panel
-        // would wipe the texts of controls that are not repainted after it
-        // (ticking the box erases the panel behind the box alone).
-        tarvo::LockGuard guard(paintLock_);
-        tarvo::WindowDC window(m_hWnd);
-        if (window.get() && background_.get()) {
-            ::IntersectClipRect(window.get(), eraseClip_->left, eraseClip_->top, eraseClip_->right,
-                                eraseClip_->bottom);
-            tarvo::MemoryDC memory(window.get());
-            if (memory.get()) {
-                tarvo::SelectGuard select(memory.get(), background_.get());
-                ::BitBlt(window.get(), 0, 0, backgroundWidth_, backgroundHeight_, memory.get(), 0, 0, SRCCOPY);
-            }
-        }
-    }
-    PlaceNearOwner();
+void CMyCfgDlg::PaintBackground(HDC dc) {
+    // The erase's context is clipped to the part being erased: controls that
+    // are not repainted after it keep their texts.
+    copyBackground(dc, paintLock_);
 }
 
 void CMyCfgDlg::PlaceNearOwner() {
@@ -190,7 +153,7 @@ void CMyCfgDlg::applyBossKey() {
     const bool enabled = enableBox_.GetCheck() != 0;
     // An unchecked box switches the boss key off; the field is not read.
     if (enabled) hotKeyField_.GetHotKey(virtualKey, modifiers);
-    const bool applied = !owner_ || owner_->SetBossKey(enabled, virtualKey, modifiers);
+    const bool applied = !calls_.setBossKey || calls_.setBossKey(enabled, virtualKey, modifiers);
     const HWND note = GetDlgItem(IDC_BOSS_NOTE);
     if (applied) {
         ::ShowWindow(note, SW_HIDE);
@@ -201,5 +164,5 @@ void CMyCfgDlg::applyBossKey() {
     // stays (let go of again while the panel is open, as on opening it).
     SetDlgItemText(IDC_BOSS_NOTE, kBossKeyTakenText);
     ::ShowWindow(note, SW_SHOW);
-    owner_->RunCaptionAction(kButtonSettings);
+    if (calls_.openSettings) calls_.openSettings();
 }

@@ -1,5 +1,5 @@
 // The settings panel: the boss key's hot-key field (IDC_BOSS_HOTKEY) and enable
-// box (IDC_BOSS_ENABLE) over background bitmap 175, with a close cross (13)
+// box (IDC_BOSS_ENABLE) over its background (IDB_DIALOG_PANEL), with a close cross (13)
 // and a confirm button (14). Both buttons hide the panel and hand the choice
 // to the launcher window (SetBossKey); nothing is saved.
 #pragma once
@@ -12,13 +12,13 @@
 
 class CSkinButton;
 
+// The settings panel: the boss key.
 class CMyCfgDlg : public CSimpleWnd {
 public:
-    CMyCfgDlg(CLauncherDlg* owner, int backgroundId) : CSimpleWnd(owner, backgroundId) {}
+    CMyCfgDlg(LauncherCalls calls, int backgroundId) : CSimpleWnd(std::move(calls), backgroundId) {}
     ~CMyCfgDlg() override;
 
     BOOL OnInitDialog() override;
-    void PaintBackground() override;
     // Owner right - background width - 100, owner top + 50, at the
     // background's size.
     void PlaceNearOwner() override;
@@ -39,14 +39,16 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void PaintBackground(HDC dc) override;
     void OnButtonPressed(int index) override;
+    bool SkinsControls() const override { return true; }
 
 private:
     // Hides the panel and applies the enable box and the hot key.
     void applyBossKey();
     // The hot-key control's window procedure, which leaves its painting to
     // DrawHotKeyField.
-    static LRESULT CALLBACK hotKeyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT hotKeyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, void* panel);
 
     // The panel class's background paint lock.
     static tarvo::CriticalSection paintLock_;
@@ -55,8 +57,4 @@ private:
     CSkinButton* closeButton_ = nullptr;
     CSkinButton* confirmButton_ = nullptr;
     tarvo::CButton enableBox_;
-    WNDPROC hotKeyFieldPrevious_ = nullptr;
-    // The part of the panel the erase being handled is for (client
-    // coordinates); none outside an erase.
-    std::optional<RECT> eraseClip_;
 };

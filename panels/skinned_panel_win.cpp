@@ -1,42 +1,62 @@
 #include "panels/skinned_panel_win.h"
 
+#include "framework/handles_win.h"
 #include "window/skin_button_win.h"
 
 #include <windowsx.h>
 
-namespace skin {
+CSkinnedPanel::CSkinnedPanel(LauncherCalls calls, UINT templateId)
+    : CDialog(templateId, nullptr), calls_(std::move(calls)) {}
 
-void copyBackground(HWND panel, HBITMAP background, int width, int height, tarvo::CriticalSection& lock) {
-    tarvo::LockGuard guard(lock);
-    tarvo::WindowDC window(panel);
-    if (!window.get() || !background) return;
-    tarvo::MemoryDC memory(window.get());
-    if (!memory.get()) return;
-    tarvo::SelectGuard select(memory.get(), background);
-    ::BitBlt(window.get(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+CSkinnedPanel::~CSkinnedPanel() = default;
+
+LRESULT CSkinnedPanel::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC && SkinsControls()) {
+        Default();  // the default colours are worked out, and their brush discarded
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, kSkinTextColour);
+        return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+    }
+    switch (message) {
+    case WM_NCHITTEST:
+        if (ShowsHover()) {
+            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            for (const auto& button : buttons_) button->HitTest(point);
+        }
+        break;
+    case WM_LBUTTONDOWN: {
+        const POINT point = screenPoint(lParam);
+        for (const auto& button : buttons_) {
+            if (button->Press(point, false)) {
+                OnButtonPressed(button->Index());
+                break;
+            }
+        }
+        break;
+    }
+    case WM_LBUTTONUP:
+        if (ShowsHover()) {
+            const POINT point = screenPoint(lParam);
+            for (const auto& button : buttons_) button->Release(point);
+        }
+        break;
+    case WM_PAINT: {
+        // The background comes with the erase; the buttons go over it.
+        tarvo::PaintDC paint(m_hWnd);
+        for (const auto& button : buttons_) button->Paint(paint.get(), paint.info().rcPaint);
+        return 0;
+    }
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
 }
 
-POINT panelScreenPoint(HWND panel, LPARAM lParam) {
-    RECT window{};
-    ::GetWindowRect(panel, &window);
+CSkinButton* CSkinnedPanel::addButton(int index) {
+    buttons_.push_back(std::make_unique<CSkinButton>(this, index));
+    return buttons_.back().get();
+}
+
+POINT CSkinnedPanel::screenPoint(LPARAM lParam) const {
+    const RECT window = GetWindowRect();
     return POINT{window.left + GET_X_LPARAM(lParam), window.top + GET_Y_LPARAM(lParam)};
 }
-
-int pressButtons(const std::vector<std::unique_ptr<CSkinButton>>& buttons, POINT screenPoint) {
-    for (const auto& button : buttons) {
-        if (button && button->Press(screenPoint, false)) return button->Index();
-    }
-    return -1;
-}
-
-bool isCtlColorMessage(UINT message) {
-    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
-}
-
-HBRUSH skinColours(HDC dc) {
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, kTextColour);
-    return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
-}
-
-} // namespace skin

@@ -1,10 +1,10 @@
-// What the skinned panels share: the background copy, the press walk over
-// their buttons and the skin colours of their controls. Used by the
-// CSimpleWnd panels (server list, settings, exit) and by the web page panel,
-// which derives from the dialog class directly.
+// The base of the launcher's four panels: image buttons answering presses at
+// the screen point of the mouse message, drawn by the panel's paint, and the
+// skin colours for the controls of the panels that want them.
 #pragma once
 
-#include "framework/handles_win.h"
+#include "framework/wnd_win.h"
+#include "panels/launcher_calls_win.h"
 
 #include <windows.h>
 
@@ -13,30 +13,38 @@
 
 class CSkinButton;
 
-namespace skin {
+// Text colour of the launcher's labels and of the panels' controls.
+constexpr COLORREF kSkinTextColour = RGB(198, 170, 102);
 
-// Text colour of the settings and exit panels' controls.
-constexpr COLORREF kTextColour = RGB(198, 170, 102);
+// The base of the launcher's panels.
+class CSkinnedPanel : public tarvo::CDialog {
+public:
+    CSkinnedPanel(LauncherCalls calls, UINT templateId);
+    ~CSkinnedPanel() override;
 
-// Under `lock`: copies width x height pixels of `background` unscaled from
-// its top-left corner to the panel's top-left corner, through a device
-// context of the panel's own window.
-void copyBackground(HWND panel, HBITMAP background, int width, int height, tarvo::CriticalSection& lock);
+    // The panel's buttons in list order.
+    const std::vector<std::unique_ptr<CSkinButton>>& buttons() const { return buttons_; }
 
-// A mouse message's client point (lParam) as a screen point: the panels have
-// no frame, so the window rectangle's top-left is the client origin.
-POINT panelScreenPoint(HWND panel, LPARAM lParam);
+protected:
+    // Control colours (when SkinsControls), hover on hit-test and release on
+    // button-up (when ShowsHover), the press on button-down, and the buttons'
+    // painting.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-// Press on every button in list order (redraw flag false) until one accepts;
-// its index, or -1 when none does.
-int pressButtons(const std::vector<std::unique_ptr<CSkinButton>>& buttons, POINT screenPoint);
+    // The action of the pressed button; runs before the press goes on to
+    // default processing.
+    virtual void OnButtonPressed(int index) = 0;
+    // Whether the buttons follow the pointer (hover look, release on button-up).
+    virtual bool ShowsHover() const { return true; }
+    // Whether the controls get the skin colours over a hollow brush.
+    virtual bool SkinsControls() const { return false; }
 
-// The WM_CTLCOLOR* messages (message box, edit, list box, button, dialog,
-// scroll bar, static).
-bool isCtlColorMessage(UINT message);
+    // Constructs a button on this panel and appends it to the list.
+    CSkinButton* addButton(int index);
+    // A mouse message's client point (lParam) as a screen point: the panels
+    // have no frame, so the window rectangle's top-left is the client origin.
+    POINT screenPoint(LPARAM lParam) const;
 
-// Transparent background and the skin text colour on `dc`; the hollow stock
-// brush, so that the panel's bitmap shows behind the control's text.
-HBRUSH skinColours(HDC dc);
-
-} // namespace skin
+    LauncherCalls calls_;
+    std::vector<std::unique_ptr<CSkinButton>> buttons_;
+};

@@ -1,7 +1,6 @@
 #include "panels/web_page_panel_win.h"
 
-#include "app/launcher_dlg_win.h"
-#include "app/web_address.h"
+#include "service/web_address.h"
 #include "framework/barrier_win.h"
 #include "resource.h"
 #include "framework/text_win.h"
@@ -173,7 +172,7 @@ bool installHostUIHandler(IDispatch* document, IDocHostUIHandler* handler) {
 
 tarvo::CriticalSection CIeDlg::paintLock_;
 
-CIeDlg::CIeDlg(CLauncherDlg* owner) : CDialog(IDD_WEB_PAGE, nullptr), owner_(owner) {}
+CIeDlg::CIeDlg(LauncherCalls calls) : CSkinnedPanel(std::move(calls), IDD_WEB_PAGE) {}
 
 CIeDlg::~CIeDlg() {
     // Close the browser while the handler, the bridge and this object still
@@ -194,7 +193,7 @@ BOOL CIeDlg::OnInitDialog() {
     browser_.SetEventHandler([this](DISPID id, DISPPARAMS* arguments) { OnBrowserEvent(id, arguments); });
     hostUIHandler_.SetExternal(static_cast<IDispatch*>(this));
     header_ = tarvo::loadBitmapResource(IDB_LOGO);
-    closeButton_ = std::make_unique<CSkinButton>(this, kButtonWebPageClose);
+    closeButton_ = addButton(kButtonWebPageClose);
     return TRUE;
 }
 
@@ -204,10 +203,8 @@ LRESULT CIeDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnEraseBkgnd(reinterpret_cast<HDC>(wParam));
     case WM_NCHITTEST:
         return OnNcHitTest(lParam);
-    case WM_LBUTTONDOWN:
-        return OnLButtonDown(lParam);
     }
-    return CDialog::WindowProc(message, wParam, lParam);
+    return CSkinnedPanel::WindowProc(message, wParam, lParam);
 }
 
 BOOL CIeDlg::OnEraseBkgnd(HDC dc) {
@@ -224,8 +221,6 @@ BOOL CIeDlg::OnEraseBkgnd(HDC dc) {
             ::BitBlt(dc, x, 0, width, height, memory.get(), 0, 0, SRCCOPY);
         }
     }
-    // The button drawing lock is taken inside this panel's lock.
-    if (closeButton_) closeButton_->Draw(true);
     return TRUE;
 }
 
@@ -236,13 +231,8 @@ LRESULT CIeDlg::OnNcHitTest(LPARAM lParam) {
     return Default();
 }
 
-LRESULT CIeDlg::OnLButtonDown(LPARAM lParam) {
-    RECT window = GetWindowRect();
-    const POINT point{window.left + GET_X_LPARAM(lParam), window.top + GET_Y_LPARAM(lParam)};
-    if (closeButton_ && closeButton_->Press(point, false) && closeButton_->Index() == kButtonWebPageClose) {
-        ShowWindow(SW_HIDE);
-    }
-    return Default();
+void CIeDlg::OnButtonPressed(int index) {
+    if (index == kButtonWebPageClose) ShowWindow(SW_HIDE);
 }
 
 void CIeDlg::NavigateTo(std::string address) {
@@ -353,11 +343,11 @@ HRESULT CIeDlg::getGsName(const VARIANT& argument, VARIANT& result, UINT* argume
     result.vt = VT_BSTR;  // the caller clears the result whatever happens next
     result.bstrVal = reply;
 
-    if (owner_) owner_->ShowServerName(name);
+    if (calls_.showServerName) calls_.showServerName(name);
     return S_OK;
 }
 
 HRESULT CIeDlg::getNewMsg(VARIANT&) {
-    if (owner_) owner_->StartMessageBlink();
+    if (calls_.startMessageBlink) calls_.startMessageBlink();
     return S_OK;
 }

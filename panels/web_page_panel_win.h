@@ -8,6 +8,7 @@
 #include "framework/handles_win.h"
 #include "framework/wnd_win.h"
 #include "panels/browser_wrapper_win.h"
+#include "panels/skinned_panel_win.h"
 
 #include <mshtmhst.h>
 #include <oaidl.h>
@@ -16,7 +17,6 @@
 #include <memory>
 #include <string>
 
-class CLauncherDlg;
 class CSkinButton;
 
 // The script bridge: IDispatch over one dispatch operation that does both
@@ -102,13 +102,14 @@ private:
 // IHTMLDocument2 and ICustomDoc. True when the handler was installed.
 bool installHostUIHandler(IDispatch* document, IDocHostUIHandler* handler);
 
-class CIeDlg : public tarvo::CDialog, public CScriptBridge {
+// The web page panel, with the page script's bridge.
+class CIeDlg : public CSkinnedPanel, public CScriptBridge {
 public:
     // The most of the server's name (getGsName) that is shown, in columns:
     // one an ASCII character, two any other (its width on the title strip).
     static constexpr std::size_t kServerNameLimitColumns = 256;
 
-    explicit CIeDlg(CLauncherDlg* owner);
+    explicit CIeDlg(LauncherCalls calls);
     ~CIeDlg() override;
 
     // Registers the browser host window class, then creates the panel from
@@ -135,7 +136,7 @@ public:
 
     CHostUIHandler& hostUIHandler() { return hostUIHandler_; }
     const CExplorer1& browser() const { return browser_; }
-    CSkinButton* closeButton() const { return closeButton_.get(); }
+    CSkinButton* closeButton() const { return closeButton_; }
     HBITMAP header() const { return header_.get(); }
     // The address of the last navigation started on the panel's thread
     // (addresses that are not opened leave it alone).
@@ -149,7 +150,8 @@ protected:
 private:
     BOOL OnEraseBkgnd(HDC dc);
     LRESULT OnNcHitTest(LPARAM lParam);
-    LRESULT OnLButtonDown(LPARAM lParam);
+    void OnButtonPressed(int index) override;
+    bool ShowsHover() const override { return false; }
     void navigateHere(const std::string& address);
 
     // Members of the bridge.
@@ -162,8 +164,7 @@ private:
     CHostUIHandler hostUIHandler_;
     CExplorer1 browser_;
     tarvo::Bitmap header_;
-    CLauncherDlg* owner_;
-    std::unique_ptr<CSkinButton> closeButton_;
+    CSkinButton* closeButton_ = nullptr;  // the only entry of the button list
     std::string lastAddress_;
     HRESULT lastNavigateResult_ = S_FALSE;
 };

@@ -3,13 +3,9 @@
 #include <memory>
 #include <optional>
 
-#include "app/web_address.h"
 #include "framework/handles_win.h"
-#include "framework/text_win.h"
 #include "framework/ui_task_win.h"
-#include "resource.h"
 #include "service/account_reply.h"
-#include "service/net_library_win.h"
 
 namespace {
 
@@ -32,54 +28,23 @@ std::optional<std::string> askService(const AccountInfoTargets& targets, int typ
     }
 }
 
-// The three hand-overs. Each runs on the UI thread and finds its window by
-// handle there.
-void showUserName(HWND launcher, const std::string& name) {
-    if (!launcher || !IsWindow(launcher)) return;
-    SetDlgItemTextW(launcher, IDC_PLAYER_NAME, tarvo::utf8ToWide(name).c_str());
-    if (HWND label = GetDlgItem(launcher, IDC_PLAYER_NAME)) ShowWindow(label, SW_SHOW);
-}
-
-void showServer(HWND combo, const std::string& server) {
-    if (combo && IsWindow(combo)) fillServerListControl(combo, {server});
+// Hands an answer to the UI thread, where `use` takes it.
+void handOver(DWORD uiThread, const std::function<void(const std::string&)>& use, std::string answer) {
+    if (!use) return;
+    tarvo::postUiTask(uiThread, [use, answer = std::move(answer)] { use(answer); });
 }
 
 void askAllThree(const AccountInfoTargets& targets) {
     const DWORD ui = targets.uiThread;
-    if (auto name = askService(targets, kRequestAccount, userNameFromReply)) {
-        if (targets.launcher)
-            tarvo::postUiTask(ui, [launcher = targets.launcher, name = std::move(*name)] {
-                showUserName(launcher, name);
-            });
-    }
-
-    if (auto server = askService(targets, kRequestServers, lastServerNameFromReply)) {
-        if (targets.serverList)
-            tarvo::postUiTask(ui, [combo = targets.serverList, server = std::move(*server)] {
-                showServer(combo, server);
-            });
-    }
-
-    // Only a web page is opened: an address of another kind (a local file,
-    // a share, script) is as good as no answer.
-    if (auto page = askService(targets, kRequestPage, pageAddressFromReply)) {
-        if ((page->empty() || isWebAddress(*page)) && targets.webPagePanel && targets.openPage)
-            tarvo::postUiTask(ui, [open = targets.openPage, panel = targets.webPagePanel, page = std::move(*page)] {
-                if (IsWindow(panel)) open(panel, page);
-            });
-    }
+    if (auto name = askService(targets, kRequestAccount, userNameFromReply))
+        handOver(ui, targets.answers.playerName, std::move(*name));
+    if (auto server = askService(targets, kRequestServers, lastServerNameFromReply))
+        handOver(ui, targets.answers.server, std::move(*server));
+    if (auto page = askService(targets, kRequestPage, pageAddressFromReply))
+        handOver(ui, targets.answers.page, std::move(*page));
 }
 
 }  // namespace
-
-int fillServerListControl(HWND combo, const std::vector<std::string>& names) {
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::wstring name = tarvo::utf8ToWide(names[i]);
-        SendMessageW(combo, CB_DELETESTRING, static_cast<WPARAM>(i), 0);
-        SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name.c_str()));
-    }
-    return static_cast<int>(SendMessageW(combo, CB_SETCURSEL, 0, 0));
-}
 
 bool startAccountInfoWorker(const AccountInfoTargets& targets) {
     auto copy = std::make_unique<AccountInfoTargets>(targets);
@@ -94,8 +59,6 @@ DWORD WINAPI AccountInfoThread(LPVOID heapTargets) {
         const std::unique_ptr<AccountInfoTargets> targets(static_cast<AccountInfoTargets*>(heapTargets));
         if (!targets) return 0;
 
-        const net::ScopedSockets sockets;
-        const tarvo::ScopedCom com;
         try {
             askAllThree(*targets);
         } catch (...) {

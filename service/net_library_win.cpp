@@ -1,6 +1,3 @@
-// The sockets header must come before windows.h.
-#include <winsock2.h>
-
 #include "service/net_library_win.h"
 
 #include <string>
@@ -31,7 +28,6 @@ Library loadLibrary() {
     const HMODULE http = loadSystemLibrary(L"winhttp.dll");
     const HMODULE urlmon = loadSystemLibrary(L"urlmon.dll");
     Library library;
-    library.sockets = loadSystemLibrary(L"ws2_32.dll");
     find(http, "WinHttpOpen", library.open);
     find(http, "WinHttpConnect", library.connect);
     find(http, "WinHttpOpenRequest", library.openRequest);
@@ -55,19 +51,6 @@ Library loadLibrary() {
 const Library& library() {
     static const Library loaded = loadLibrary();
     return loaded;
-}
-
-bool startSockets() {
-    decltype(&::WSAStartup) start = nullptr;
-    find(library().sockets, "WSAStartup", start);
-    WSADATA data;
-    return start && start(0x0101, &data) == 0;
-}
-
-void stopSockets() {
-    decltype(&::WSACleanup) stop = nullptr;
-    find(library().sockets, "WSACleanup", stop);
-    if (stop) stop();
 }
 
 } // namespace net

@@ -1,4 +1,4 @@
-// The network libraries (the HTTP client and sockets), loaded when the
+// The network libraries (the HTTP client and the browser's user agent), loaded when the
 // download first needs them rather than at process start, so that the
 // launcher window does not wait for them. They come from the system
 // directory only, never from the current or the launcher's directory.
@@ -26,7 +26,6 @@ struct Library {
     decltype(&::WinHttpGetIEProxyConfigForCurrentUser) ieProxyConfig = nullptr;  // optional
     // The user agent of the system's browser control (optional).
     HRESULT(WINAPI* obtainUserAgentString)(DWORD, LPSTR, DWORD*) = nullptr;
-    HMODULE sockets = nullptr;
 
     // Whether the HTTP client's functions were all found.
     bool canRequest() const {
@@ -38,26 +37,5 @@ struct Library {
 // Loads the libraries on the first call (from any thread); later calls give
 // the same functions. A function that could not be found stays null.
 const Library& library();
-
-// Starts the sockets library for this thread (version 1.1) and ends it again;
-// stopSockets only after a startSockets that returned true.
-bool startSockets();
-void stopSockets();
-
-// The sockets library for this thread, ended again on scope exit when it
-// started.
-class ScopedSockets {
-public:
-    ScopedSockets() : started_(startSockets()) {}
-    ~ScopedSockets() {
-        if (started_) stopSockets();
-    }
-    ScopedSockets(const ScopedSockets&) = delete;
-    ScopedSockets& operator=(const ScopedSockets&) = delete;
-    bool ok() const { return started_; }
-
-private:
-    bool started_;
-};
 
 } // namespace net

@@ -1,4 +1,4 @@
-#include "app/web_address.h"
+#include "service/web_address.h"
 
 #include <cstddef>
 

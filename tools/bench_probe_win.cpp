@@ -70,7 +70,7 @@
 #include <string>
 #include <vector>
 
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 #include "resource.h"
 #include "tests/support/window_probes_win.h"
 #include "window/boss_key.h"

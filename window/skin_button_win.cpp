@@ -5,10 +5,6 @@
 
 namespace {
 
-// The button drawing lock: one for every button of the process. The web page
-// panel takes it while holding its own paint lock, never the other way round.
-tarvo::CriticalSection g_buttonDrawLock;
-
 std::atomic<long> g_blitCount{0};
 
 } // namespace
@@ -54,8 +50,10 @@ HBITMAP CSkinButton::Bitmap(int state) {
     return bitmaps_[state].get();
 }
 
-void CSkinButton::Draw(bool force) {
-    state_.draw(force, painter_);
+void CSkinButton::SetVisible(bool visible) {
+    if (state_.visible == visible) return;
+    state_.visible = visible;
+    painter_.paintState(state_.state);
 }
 
 bool CSkinButton::Inside(POINT screenPoint) const {
@@ -76,25 +74,27 @@ bool CSkinButton::Release(POINT screenPoint) {
     return state_.release(Inside(screenPoint), painter_);
 }
 
-void CSkinButton::Painter::paintState(int state) {
-    CSkinButton& b = button_;
-    const HWND ownerWindow = b.owner_ ? b.owner_->m_hWnd : nullptr;
-    // No owner window yet (or any more): GetDC(null) would paint the screen.
+void CSkinButton::Painter::paintState(int) {
+    const HWND ownerWindow = button_.owner_ ? button_.owner_->m_hWnd : nullptr;
     if (!ownerWindow || !::IsWindow(ownerWindow)) return;
-    const HBITMAP bitmap = b.Bitmap(state);
-    // A bitmap that failed to load is not painted as an empty square.
-    if (!bitmap) return;
+    const RECT place = toRECT(button_.DrawRect());
+    ::InvalidateRect(ownerWindow, &place, FALSE);
+}
 
-    tarvo::LockGuard lock(g_buttonDrawLock);
-    const Rect target = b.DrawRect();
-    tarvo::WindowDC window(ownerWindow);
-    if (!window.get()) return;
-    tarvo::MemoryDC memory(window.get());
+void CSkinButton::Paint(HDC dc, const RECT& area) {
+    if (!dc || !state_.visible) return;
+    const RECT place = toRECT(DrawRect());
+    RECT common{};
+    if (!::IntersectRect(&common, &place, &area)) return;
+    state_.markDrawn();
+    // A bitmap that failed to load is not painted as an empty square.
+    const HBITMAP bitmap = Bitmap(state_.state);
+    if (!bitmap) return;
+    tarvo::MemoryDC memory(dc);
     if (!memory.get()) return;
     tarvo::SelectGuard select(memory.get(), bitmap);
     // Equal source and destination sizes: a larger state bitmap is cut at
     // the normal image's size, never scaled.
-    ::StretchBlt(window.get(), target.left, target.top, b.size_.cx, b.size_.cy, memory.get(), 0, 0, b.size_.cx,
-                 b.size_.cy, SRCCOPY);
+    ::StretchBlt(dc, place.left, place.top, size_.cx, size_.cy, memory.get(), 0, 0, size_.cx, size_.cy, SRCCOPY);
     ++g_blitCount;
 }

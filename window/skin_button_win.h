@@ -1,20 +1,23 @@
-// A windowless image button drawn straight onto its owner window: normal,
-// hover and pressed bitmaps from the button table, hit-tested against a
-// screen point that the owner forwards from its mouse messages.
+// A windowless image button on its owner window: normal, hover and pressed
+// bitmaps from the button table, hit-tested against a screen point that the
+// owner forwards from its mouse messages. A change of state invalidates the
+// button's place; the owner's paint draws it (Paint).
 #pragma once
 
 #include "framework/handles_win.h"
 #include "framework/wnd_win.h"
 #include "window/button_table.h"
 
+// An image button on a skinned window.
 class CSkinButton : public tarvo::CWnd {
 public:
     CSkinButton(tarvo::CWnd* owner, int index);
     ~CSkinButton() override;
 
-    // Paints the current state's bitmap (always when forced, else only when
-    // the state changed since the last draw). Invisible buttons never draw.
-    void Draw(bool force);
+    // Draws the current state's bitmap on `dc` (the owner's paint context)
+    // when the button is visible and its place meets `area` (the part being
+    // painted, client coordinates).
+    void Paint(HDC dc, const RECT& area);
     // Hover tracking: true when the screen point is inside the button's box.
     bool HitTest(POINT screenPoint);
     bool Press(POINT screenPoint, bool redraw);
@@ -22,7 +25,8 @@ public:
 
     int Index() const { return index_; }
     bool IsVisible() const { return state_.visible; }
-    void SetVisible(bool visible) { state_.visible = visible; }
+    // Shown or hidden; a change invalidates the button's place.
+    void SetVisible(bool visible);
     int State() const { return state_.state; }
 
     // The drawn and hit size: the normal bitmap's size (24 x 24 for button 3).
@@ -32,13 +36,12 @@ public:
     Rect DrawRect() const;
     Rect HitBox() const;
 
-    // Number of bitmaps actually copied onto an owner window by all buttons
-    // of the process since it started (tests compare it before and after).
+    // Number of bitmaps copied onto an owner window by all buttons of the
+    // process since it started (tests compare it before and after).
     static long BlitCount();
 
 private:
-    // Puts a state's bitmap on the owner's client area under the button
-    // drawing lock; ButtonState decides when.
+    // Asks the owner to repaint the button's place; ButtonState decides when.
     class Painter : public ButtonPainter {
     public:
         explicit Painter(CSkinButton& button) : button_(button) {}

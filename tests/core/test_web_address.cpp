@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/web_address.h"
+#include "service/web_address.h"
 
 namespace {
 

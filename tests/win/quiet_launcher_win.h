@@ -2,7 +2,7 @@
 // sequence's programs and without opening the system's browser.
 #pragma once
 
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 #include "resource.h"
 
 #include <objbase.h>

@@ -5,14 +5,14 @@
 // StartLaunchAndClose. The start-up sequence is replaced, so no programs are
 // started unless a test starts them itself; the timers are stopped and their
 // ticks sent by hand.
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 #include "framework/text_win.h"
 #include "panels/exit_panel_win.h"
 #include "panels/game_host_panel_win.h"
 #include "panels/settings_panel_win.h"
 #include "panels/web_page_panel_win.h"
 #include "resource.h"
-#include "service/server_list_panel_win.h"
+#include "panels/server_list_panel_win.h"
 #include "support/pixels_win.h"
 #include "support/test_support_win.h"
 #include "window/rect_win.h"
@@ -388,9 +388,13 @@ TEST_F(LauncherWindow, PointerMovesThatChangeNoButtonStateDrawNothing) {
         {"off the button", emptyStrip, 1},
         {"further along the strip", POINT{emptyStrip.x + 30, emptyStrip.y}, 0},
     };
+    UpdateWindow(hwnd);
     for (const Step& s : steps) {
         const long before = CSkinButton::BlitCount();
         SendMessageA(hwnd, WM_NCHITTEST, 0, pointParam(s.p));
+        // The hit-test only asks for a repaint; the paint draws.
+        EXPECT_EQ(CSkinButton::BlitCount() - before, 0) << s.what;
+        UpdateWindow(hwnd);
         EXPECT_EQ(CSkinButton::BlitCount() - before, s.blits) << s.what;
     }
 
@@ -749,6 +753,7 @@ TEST_F(LauncherWindow, WebPageButtonIsDrawnOnlyOnceTheServerNameHasArrived) {
         EXPECT_EQ(hex(screen.at(left + probe.x, 19 + probe.y)), hex(band.pixel((left + probe.x) % 51, 19 + probe.y)));
     }
     launcher->ShowServerName(L"S1");
+    UpdateWindow(hwnd);
     {
         ClientPixels screen(hwnd);
         EXPECT_EQ(hex(screen.at(left + probe.x, 19 + probe.y)), hex(image.pixel(probe.x, probe.y)));
@@ -911,7 +916,7 @@ TEST_F(LauncherWindow, GameReadyBeforeTheFirstTickNeverShowsMoreThanZeroPercent)
 TEST_F(LauncherWindow, GameReadyEndsTheProgressDisplay) {
     tick(kProgressTimerId, 3);
     EXPECT_EQ(SendMessageA(hwnd, WM_GAMEREADY, 0, 0), 0);
-    EXPECT_TRUE(launcher->clientReady());
+    EXPECT_TRUE(launcher->startupProgress().ready());
     EXPECT_TRUE(IsWindowVisible(launcher->gameHostPanel()->m_hWnd));
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_TEXT)));
     EXPECT_FALSE(IsWindowVisible(control(IDC_PROGRESS_PERCENT)));

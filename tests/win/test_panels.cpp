@@ -2,13 +2,13 @@
 // left out): server list, settings, exit confirmation and web page panel.
 // Mouse input is sent as the window messages the system would send.
 
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 #include "framework/text_win.h"
 #include "panels/exit_panel_win.h"
 #include "panels/settings_panel_win.h"
 #include "panels/web_page_panel_win.h"
 #include "resource.h"
-#include "service/server_list_panel_win.h"
+#include "panels/server_list_panel_win.h"
 #include "support/pixels_win.h"
 #include "support/test_support_win.h"
 #include "window/boss_key.h"
@@ -163,20 +163,26 @@ TEST_F(PanelTest, PanelsPlaceThemselvesBesideTheOwner) {
     }
 }
 
-TEST_F(PanelTest, HiddenPanelIsPlacedWhenItsBackgroundIsErased) {
+// A hidden panel left behind by a move comes up in its place when shown, and
+// painting it moves nothing.
+TEST_F(PanelTest, HiddenPanelIsPlacedWhenItIsShown) {
     launcher_->MoveWindow(0, 0, 1024, 738, TRUE);
     settings().PlaceNearOwner();
     serverList().PlaceNearOwner();
     launcher_->MoveWindow(70, 90, 1100, 738, TRUE);
     ASSERT_FALSE(settings().IsWindowVisible());
+    const RECT before = windowRect(settings().m_hWnd);
     HDC dc = GetDC(settings().m_hWnd);
     EXPECT_TRUE(SendMessageA(settings().m_hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0));
     ReleaseDC(settings().m_hWnd, dc);
+    expectRect(settings().m_hWnd, before.left, before.top, 351, 166);
+
+    settings().ShowWindow(SW_SHOWNA);
     expectRect(settings().m_hWnd, 70 + 1100 - 451, 140, 351, 166);
-    dc = GetDC(serverList().m_hWnd);
-    EXPECT_TRUE(SendMessageA(serverList().m_hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0));
-    ReleaseDC(serverList().m_hWnd, dc);
+    serverList().ShowWindow(SW_SHOWNA);
     expectRect(serverList().m_hWnd, 120, 140, 299, 66);
+    settings().ShowWindow(SW_HIDE);
+    serverList().ShowWindow(SW_HIDE);
 }
 
 // ---- Mouse: hover, press, release -------------------------------------------
@@ -549,7 +555,7 @@ TEST_F(PanelTest, BossKeyFieldIsFramedAndShowsTheChosenKeyInTheSkinColour) {
         settings().hotKeyField().SetHotKey(c.key, c.flags);
         EXPECT_EQ(CMyCfgDlg::HotKeyText(c.key, c.flags), c.text) << c.what;
         // Shown from somewhere else, as the caption button shows it: the
-        // panel places itself while it paints.
+        // panel places itself as it is shown.
         settings().MoveWindow(0, 0, 100, 100, FALSE);
         settings().ShowWindow(SW_SHOWNA);
         pumpMessages();

@@ -3,11 +3,11 @@
 // painting and timer ticks. Counted are the objects held by our own owners,
 // the process's GDI and USER objects, its kernel handles and its private
 // memory.
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 #include "panels/exit_panel_win.h"
 #include "panels/settings_panel_win.h"
 #include "panels/web_page_panel_win.h"
-#include "service/server_list_panel_win.h"
+#include "panels/server_list_panel_win.h"
 #include "framework/handles_win.h"
 #include "resource.h"
 #include "support/test_support_win.h"

@@ -1,6 +1,6 @@
 // The tray icon after the shell's taskbar is re-created: it comes back when
 // it was showing, and stays away when the boss key had taken it away.
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 #include "resource.h"
 #include "support/test_support_win.h"
 

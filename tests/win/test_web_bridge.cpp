@@ -3,7 +3,7 @@
 // the browser host under Wine (the control is created, Navigate answers, but
 // no page ever loads, so nothing here depends on rendering).
 
-#include "app/launcher_dlg_win.h"
+#include "launcher/launcher_dlg_win.h"
 #include "framework/ax_host_win.h"
 #include "framework/text_win.h"
 #include "framework/ui_task_win.h"
