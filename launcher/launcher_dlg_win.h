@@ -48,8 +48,6 @@ public:
 
     // --- Operations: the panels (through LauncherCalls), the worker's
     // answers and tests call these ---
-    // The values the signed information-service requests are made from.
-    RequestValues requestValues() const;
     // The worker's three answers (UTF-8): the name label, the server list's
     // first entry, the web page panel's address.
     void ShowPlayerName(const std::string& name);
@@ -158,6 +156,8 @@ private:
     // host panel, so that no moment shows the labels over the game.
     void RevealGame();
 
+    // The values the signed information-service requests are made from.
+    RequestValues requestValues() const;
     // What the panels may call on this window.
     LauncherCalls panelCalls();
     void createCaptionButtons();

@@ -214,6 +214,11 @@ void CLauncherDlg::PlaceGameHostPanel() {
     moveTo(*gameHostPanel_, gameHostRectFromClient(toRect(GetClientRect())));
 }
 
+void CLauncherDlg::PlaceMessageLabel() {
+    const Rect label = messageLabelRect(toRect(GetClientRect()));
+    ::MoveWindow(GetDlgItem(IDC_MESSAGE_LABEL), label.left, label.top, label.width(), label.height(), TRUE);
+}
+
 void CLauncherDlg::OnSize(UINT, int, int) {
     Default();
     if (!initialised_) return;

@@ -22,8 +22,7 @@
 
 namespace {
 
-// The launcher window's background-painting lock (the caption buttons and
-// each panel have their own).
+// The launcher window's background-painting lock (each panel class has its own).
 tarvo::CriticalSection g_launcherPaintLock;
 
 const COLORREF kFrameColour = RGB(128, 97, 66);
@@ -180,10 +179,4 @@ HBRUSH CLauncherDlg::OnCtlColor(HDC dc, HWND) {
 
 HCURSOR CLauncherDlg::OnQueryDragIcon() {
     return static_cast<HCURSOR>(windowIcon_);
-}
-
-void CLauncherDlg::PlaceMessageLabel() {
-    const RECT client = GetClientRect();
-    const Rect label = messageLabelRect(toRect(client));
-    ::MoveWindow(GetDlgItem(IDC_MESSAGE_LABEL), label.left, label.top, label.width(), label.height(), TRUE);
 }

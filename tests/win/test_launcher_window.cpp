@@ -686,6 +686,38 @@ TEST_F(LauncherWindow, GameAreaLabelAndPanelsFollowTheWindow) {
 // Painting
 // ---------------------------------------------------------------------------
 
+// Painting draws from state and changes none of it: no label is moved,
+// shown, hidden or given text, and no panel comes up, however often the
+// window is painted.
+TEST_F(LauncherWindow, PaintingMovesShowsAndSetsNothing) {
+    const HWND progressText = control(IDC_PROGRESS_TEXT);
+    const HWND messageLabel = control(IDC_MESSAGE_LABEL);
+    SetWindowTextA(progressText, "left as it is");
+    ShowWindow(progressText, SW_HIDE);
+    MoveWindow(messageLabel, 5, 60, 40, 12, TRUE);
+    const RECT labelBefore = windowRect(messageLabel);
+    struct Case {
+        const char* what;
+        UINT flags;
+    };
+    const Case cases[] = {
+        {"a full repaint", RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN},
+        {"an erase only", RDW_ERASE | RDW_INVALIDATE | RDW_ERASENOW},
+        {"the title strip", RDW_INVALIDATE | RDW_UPDATENOW},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RECT strip{0, 0, 1000, 50};
+        RedrawWindow(hwnd, c.flags == (RDW_INVALIDATE | RDW_UPDATENOW) ? &strip : nullptr, nullptr, c.flags);
+        pumpMessages();
+        EXPECT_FALSE(IsWindowVisible(progressText));
+        EXPECT_EQ(windowText(progressText), "left as it is");
+        const RECT labelNow = windowRect(messageLabel);
+        EXPECT_TRUE(EqualRect(&labelBefore, &labelNow)) << labelNow.left << "," << labelNow.top;
+        for (tarvo::CDialog* panel : launcher->panels().all()) EXPECT_FALSE(panel->IsWindowVisible());
+    }
+}
+
 TEST_F(LauncherWindow, PaintsFrameBandLogoAndButtons) {
     TempDir empty("paint");
     CurrentDirectory cd(empty.path());  // no splash picture here
