@@ -544,8 +544,8 @@ int runDraws(const Options& options) {
     std::fflush(stdout);
 
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_launcherProc));
-    NOTIFYICONDATAA trayIcon = launcher->trayIcon().data();
-    Shell_NotifyIconA(NIM_DELETE, &trayIcon);
+    NOTIFYICONDATAW trayIcon = launcher->trayIcon().data();
+    Shell_NotifyIconW(NIM_DELETE, &trayIcon);
     // The process ends here; the launcher's own shut-down is not measured.
     ExitProcess(ok ? 0 : 1);
 }
