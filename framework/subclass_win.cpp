@@ -19,6 +19,21 @@ LRESULT CALLBACK subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return result;
 }
 
+// The system's subclass lookup, from the module that holds the other
+// subclass functions: the 64-bit toolchain's import library lacks it.
+using GetWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
+GetWindowSubclassFunction getWindowSubclass() {
+    static const GetWindowSubclassFunction function = [] {
+        // The program's manifest makes this the version that has subclassing.
+        const HMODULE module = ::GetModuleHandleW(L"comctl32.dll");
+        if (!module) return GetWindowSubclassFunction{};
+        FARPROC found = ::GetProcAddress(module, "GetWindowSubclass");
+        if (!found) found = ::GetProcAddress(module, MAKEINTRESOURCEA(411));  // its ordinal
+        return reinterpret_cast<GetWindowSubclassFunction>(reinterpret_cast<void*>(found));
+    }();
+    return function;
+}
+
 } // namespace
 
 bool installSubclass(HWND window, SubclassHandler handler, void* data) {
@@ -33,7 +48,8 @@ void removeSubclass(HWND window, SubclassHandler handler) {
 
 bool hasSubclass(HWND window, SubclassHandler handler) {
     DWORD_PTR data = 0;
-    return window && handler && ::GetWindowSubclass(window, &subclassProc, keyOf(handler), &data) != FALSE;
+    const GetWindowSubclassFunction lookUp = getWindowSubclass();
+    return window && handler && lookUp && lookUp(window, &subclassProc, keyOf(handler), &data) != FALSE;
 }
 
 LRESULT callNext(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
