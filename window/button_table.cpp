@@ -37,19 +37,27 @@ const ButtonRow& buttonRow(int index) {
     return kButtonTable[index];
 }
 
-Size buttonImageSize(int index, Size normalBitmapSize) {
-    return index == kButtonWebPage ? kWebPageButtonImageSize : normalBitmapSize;
+Size buttonDrawnSize(Size logicalBitmapSize, int dpi) {
+    return scaleToDpi(logicalBitmapSize, dpi);
 }
 
-Rect buttonDrawRect(const ButtonRow& row, Size imageSize, const Rect& ownerClient) {
-    const int left = row.rightAnchored ? ownerClient.right - row.x : row.x;
-    return makeRect(left, row.y, imageSize.cx, imageSize.cy);
+Size buttonImageSize(int index, Size normalBitmapSize, int dpi) {
+    return index == kButtonWebPage ? scaleToDpi(kWebPageButtonImageSize, dpi) : normalBitmapSize;
 }
 
-Rect buttonHitBox(int index, const ButtonRow& row, Size imageSize, const Rect& ownerWindow) {
-    const int left = row.rightAnchored ? ownerWindow.right - row.x : ownerWindow.left + row.x;
-    const int top = ownerWindow.top + row.y;
-    const Size box = index == kButtonWebPage ? kWebPageButtonHitSize : imageSize;
+Rect buttonDrawRect(const ButtonRow& row, Size imageSize, const Rect& ownerClient, int dpi) {
+    const int x = scaleToDpi(row.x, dpi);
+    const int left = row.rightAnchored ? ownerClient.right - x : x;
+    return makeRect(left, scaleToDpi(row.y, dpi), imageSize.cx, imageSize.cy);
+}
+
+Rect buttonHitBox(int index, const ButtonRow& row, Size imageSize, const Rect& ownerWindow,
+                  int dpi) {
+    const int x = scaleToDpi(row.x, dpi);
+    const int left = row.rightAnchored ? ownerWindow.right - x : ownerWindow.left + x;
+    const int top = ownerWindow.top + scaleToDpi(row.y, dpi);
+    const Size box =
+        index == kButtonWebPage ? scaleToDpi(kWebPageButtonHitSize, dpi) : imageSize;
     return makeRect(left, top, box.cx, box.cy);
 }
 

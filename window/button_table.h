@@ -7,10 +7,12 @@
 // below and only adds bitmap loading and blitting (through ButtonPainter).
 #pragma once
 
+#include "window/dpi_scale.h"
 #include "window/geometry.h"
 
-// One row of the button table: bitmap resource ids for the three looks and
-// the position in pixels inside the owner. x is measured from the owner's left
+// One row of the button table: bitmap resource ids (of the 1x artwork set) for
+// the three looks and the position inside the owner in 96-dpi logical pixels
+// (scaled to the owner's dpi where placed). x is measured from the owner's left
 // edge, or back from its right edge when rightAnchored; y always from the top.
 struct ButtonRow {
     int normal;
@@ -42,7 +44,7 @@ constexpr int kButtonExitConfirm = 16;      // exit panel: confirm
 constexpr int kButtonExitCancel = 17;       // exit panel: cancel
 
 // Button 3 draws a fixed 24 x 24 image but answers hits over 100 x 20 (the
-// image plus the new-message label beside it).
+// image plus the new-message label beside it); both in 96-dpi logical pixels.
 constexpr Size kWebPageButtonImageSize{24, 24};
 constexpr Size kWebPageButtonHitSize{100, 20};
 
@@ -56,22 +58,31 @@ constexpr int kButtonPressed = 2;
 // past the table.
 const ButtonRow& buttonRow(int index);
 
-// The size a button draws and hit-tests with: the normal bitmap's own size,
-// except for button 3, which is fixed at 24 x 24.
-Size buttonImageSize(int index, Size normalBitmapSize);
+// The pixel size a button draws at for a bitmap whose 1x size is
+// logicalBitmapSize: scaleToDpi of that size, whichever artwork set is loaded.
+Size buttonDrawnSize(Size logicalBitmapSize, int dpi);
 
-// Where the image goes, in the owner's client coordinates:
-// left = x (left-anchored) or ownerClient.right - x (right-anchored), top = y;
-// imageSize wide and high.
-Rect buttonDrawRect(const ButtonRow& row, Size imageSize, const Rect& ownerClient);
+// The size in pixels a button draws and hit-tests with: the given normal
+// bitmap size (pixels, normally buttonDrawnSize), except for button 3, which
+// is fixed at 24 x 24 96-dpi logical pixels, s(24) x s(24) at dpi.
+Size buttonImageSize(int index, Size normalBitmapSize, int dpi = kBaseDpi);
+
+// Where the image goes, in the owner's client coordinates, with the row's x
+// and y scaled to dpi: left = s(x) (left-anchored) or
+// ownerClient.right - s(x) (right-anchored), top = s(y); imageSize (pixels)
+// wide and high.
+Rect buttonDrawRect(const ButtonRow& row, Size imageSize, const Rect& ownerClient,
+                    int dpi = kBaseDpi);
 
 // The box that answers hits, in screen coordinates, measured from the owner's
-// outer window rectangle: left = window left + x (left-anchored) or
-// window right - x (right-anchored), top = window top + y; imageSize wide and
-// high, except button 3 (100 x 20 from the same corner).
+// outer window rectangle with the row's x and y scaled to dpi:
+// left = window left + s(x) (left-anchored) or window right - s(x)
+// (right-anchored), top = window top + s(y); imageSize (pixels) wide and
+// high, except button 3 (s(100) x s(20) from the same corner).
 // Drawing uses the client rectangle and hit-testing the window rectangle;
 // on a window with a border the two differ by the border, deliberately.
-Rect buttonHitBox(int index, const ButtonRow& row, Size imageSize, const Rect& ownerWindow);
+Rect buttonHitBox(int index, const ButtonRow& row, Size imageSize, const Rect& ownerWindow,
+                  int dpi = kBaseDpi);
 
 // left < x < right and top < y < bottom: a point on any edge is outside.
 bool strictlyInside(const Rect& box, Point p);

@@ -4,6 +4,7 @@
 
 namespace {
 
+// The web page panel's drag strip, in 96-dpi logical pixels.
 constexpr int kWebPanelCaptionHeight = 30;
 constexpr int kWebPanelCaptionWidth = 400;
 
@@ -20,20 +21,21 @@ std::vector<int> tileXs(int extent, int tileWidth) {
 
 // ---- Work area --------------------------------------------------------------
 
-int taskbarAllowance(std::optional<Rect> taskbarRect, Size screen) {
+int taskbarAllowance(std::optional<Rect> taskbarRect, Size screen, int dpi) {
+    const int minimum = scaleToDpi(kMinimumTaskbarAllowance, dpi);
     if (!taskbarRect)
-        return kMinimumTaskbarAllowance;
+        return minimum;
     const Rect& bar = *taskbarRect;
     // An empty taskbar window (a shell without a visible bar) takes the usual
     // allowance; a side taskbar spans the full height (or more, with its
     // overhang) and a top or floating one ends above the bottom edge: neither
     // takes room at the bottom, so the window keeps the full height.
     if (bar.height() <= 0)
-        return kMinimumTaskbarAllowance;
+        return minimum;
     const bool atBottom = bar.bottom >= screen.cy && bar.height() < screen.cy;
     if (!atBottom)
         return 0;
-    return std::max(bar.height(), kMinimumTaskbarAllowance);
+    return std::max(bar.height(), minimum);
 }
 
 Size maximisedSize(Size screen, int allowance) {
@@ -44,28 +46,29 @@ Rect maximisedRect(Size maximised) {
     return makeRect(0, 0, maximised.cx, maximised.cy);
 }
 
-Rect restoredRect(Size screen, int workHeight) {
-    return makeRect((screen.cx - kRestoredSize.cx) / 2, (workHeight - kRestoredSize.cy) / 2,
-                    kRestoredSize.cx, kRestoredSize.cy);
+Rect restoredRect(Size screen, int workHeight, int dpi) {
+    const Size size = scaleToDpi(kRestoredSize, dpi);
+    return makeRect((screen.cx - size.cx) / 2, (workHeight - size.cy) / 2, size.cx, size.cy);
 }
 
-Rect sizeToggleTarget(bool wasMaximised, Size maximised) {
+Rect sizeToggleTarget(bool wasMaximised, Size maximised, int dpi) {
     if (wasMaximised)
-        return restoredRect(maximised, maximised.cy);
+        return restoredRect(maximised, maximised.cy, dpi);
     return maximisedRect(maximised);
 }
 
 // ---- Caption strip and sizing borders ---------------------------------------
 
-bool inCaptionStrip(const Rect& window, Point p) {
-    return p.y - window.top < kCaptionHeight;
+bool inCaptionStrip(const Rect& window, Point p, int dpi) {
+    return p.y - window.top < scaleToDpi(kCaptionHeight, dpi);
 }
 
-HitCode captionHitCode(const Rect& window, Point p) {
-    if (inCaptionStrip(window, p))
+HitCode captionHitCode(const Rect& window, Point p, int dpi) {
+    if (inCaptionStrip(window, p, dpi))
         return HitCode::Caption;
-    const bool nearRight = window.right - p.x < kSizingBorder;
-    const bool nearBottom = window.bottom - p.y < kSizingBorder;
+    const int border = scaleToDpi(kSizingBorder, dpi);
+    const bool nearRight = window.right - p.x < border;
+    const bool nearBottom = window.bottom - p.y < border;
     if (nearRight && nearBottom)
         return HitCode::BottomRight;
     if (nearRight)
@@ -143,17 +146,18 @@ bool isAboutCommand(unsigned command) {
     return (command & 0xFFF0u) == static_cast<unsigned>(kSysCommandAbout);
 }
 
-bool applySizingCorrection(Rect& proposed, int screenWidth) {
-    if (proposed.width() < kMinimumSize.cx) {
-        proposed.right = proposed.left + kMinimumSize.cx;
+bool applySizingCorrection(Rect& proposed, int screenWidth, int dpi) {
+    const Size minimum = scaleToDpi(kMinimumSize, dpi);
+    if (proposed.width() < minimum.cx) {
+        proposed.right = proposed.left + minimum.cx;
         return true;
     }
     if (proposed.width() > screenWidth) {
         proposed.right = proposed.left + screenWidth;
         return true;
     }
-    if (proposed.height() < kMinimumSize.cy) {
-        proposed.bottom = proposed.top + kMinimumSize.cy;
+    if (proposed.height() < minimum.cy) {
+        proposed.bottom = proposed.top + minimum.cy;
         return true;
     }
     return false;
@@ -161,41 +165,48 @@ bool applySizingCorrection(Rect& proposed, int screenWidth) {
 
 // ---- Children and panels ----------------------------------------------------
 
-Rect gameHostRectFromClient(const Rect& client) {
-    return makeRect(client.left, client.top + kTitleStripHeight, client.width(),
-                    std::max(0, client.height() - kTitleStripHeight));
+Rect gameHostRectFromClient(const Rect& client, int dpi) {
+    const int strip = scaleToDpi(kTitleStripHeight, dpi);
+    return makeRect(client.left, client.top + strip, client.width(),
+                    std::max(0, client.height() - strip));
 }
 
-Rect messageLabelRect(const Rect& client) {
-    return makeRect(client.right - 470, client.top + 25, 100, 20);
+Rect messageLabelRect(const Rect& client, int dpi) {
+    const auto s = [dpi](int n) { return scaleToDpi(n, dpi); };
+    return makeRect(client.right - s(470), client.top + s(25), s(100), s(20));
 }
 
-Rect webPagePanelRect(const Rect& ownerWindow) {
-    return makeRect(ownerWindow.right - 500, ownerWindow.top + 50, 434, 413);
+Rect webPagePanelRect(const Rect& ownerWindow, int dpi) {
+    const auto s = [dpi](int n) { return scaleToDpi(n, dpi); };
+    return makeRect(ownerWindow.right - s(500), ownerWindow.top + s(50), s(434), s(413));
 }
 
-Rect exitPanelRect(const Rect& ownerClient) {
-    return makeRect(ownerClient.width() / 2 - 150, ownerClient.height() / 2 - 60, 290, 133);
+Rect exitPanelRect(const Rect& ownerClient, int dpi) {
+    const auto s = [dpi](int n) { return scaleToDpi(n, dpi); };
+    return makeRect(ownerClient.width() / 2 - s(150), ownerClient.height() / 2 - s(60), s(290),
+                    s(133));
 }
 
-Rect serverListPanelRect(const Rect& ownerWindow, Size background) {
-    return makeRect(ownerWindow.left + 50, ownerWindow.top + 50, background.cx, background.cy);
+Rect serverListPanelRect(const Rect& ownerWindow, Size background, int dpi) {
+    const int offset = scaleToDpi(50, dpi);
+    return makeRect(ownerWindow.left + offset, ownerWindow.top + offset, background.cx,
+                    background.cy);
 }
 
-Rect settingsPanelRect(const Rect& ownerWindow, Size background) {
-    return makeRect(ownerWindow.right - background.cx - 100, ownerWindow.top + 50,
-                    background.cx, background.cy);
+Rect settingsPanelRect(const Rect& ownerWindow, Size background, int dpi) {
+    return makeRect(ownerWindow.right - background.cx - scaleToDpi(100, dpi),
+                    ownerWindow.top + scaleToDpi(50, dpi), background.cx, background.cy);
 }
 
-bool webPanelCaption(const Rect& panelWindow, Point p) {
-    return p.y - panelWindow.top < kWebPanelCaptionHeight &&
-           p.x - panelWindow.left < kWebPanelCaptionWidth;
+bool webPanelCaption(const Rect& panelWindow, Point p, int dpi) {
+    return p.y - panelWindow.top < scaleToDpi(kWebPanelCaptionHeight, dpi) &&
+           p.x - panelWindow.left < scaleToDpi(kWebPanelCaptionWidth, dpi);
 }
 
 // ---- Painting positions -----------------------------------------------------
 
-std::vector<Rect> frameStrips(int W, int H) {
-    const int s = kFrameStripWidth;
+std::vector<Rect> frameStrips(int W, int H, int dpi) {
+    const int s = scaleToDpi(kFrameStripWidth, dpi);
     return {
         makeRect(0, s, s, H),      // left
         makeRect(W - s, s, s, H),  // right
@@ -212,8 +223,8 @@ std::vector<int> headerTileXs(int W, int tileWidth) {
     return tileXs(W, tileWidth);
 }
 
-Rect splashRect(int windowW, int windowH, int w, int h) {
-    return makeRect((windowW - w) / 2, (windowH - h) / 2 + 25, w, h);
+Rect splashRect(int windowW, int windowH, int w, int h, int dpi) {
+    return makeRect((windowW - w) / 2, (windowH - h) / 2 + scaleToDpi(25, dpi), w, h);
 }
 
 Point iconPosition(Size client, Size icon) {

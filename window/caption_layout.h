@@ -5,12 +5,18 @@
 // All points and window rectangles are screen coordinates unless a function
 // says client coordinates. All halvings are signed int divisions that
 // truncate toward zero.
+//
+// The figures below are 96-dpi logical pixels. A function that uses one takes
+// the window's dpi last (96 when left out) and scales each figure on its own
+// with scaleToDpi, written s(n) in the comments; rectangles scale their
+// position and size separately, never an edge derived from them.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "window/dpi_scale.h"
 #include "window/geometry.h"
 
 // Non-client hit codes, with the platform's numeric values. The Win32 side
@@ -51,7 +57,8 @@ constexpr int kSysCommandMouseMenu = 0xF090;
 // The About item the launcher adds to its system menu.
 constexpr int kSysCommandAbout = 16;
 
-// Fixed sizes of the launcher window.
+// Fixed sizes of the launcher window, in 96-dpi logical pixels (scaled to the
+// window's dpi where used).
 constexpr Size kRestoredSize{1024, 738};
 constexpr Size kMinimumSize{1024, 738};
 constexpr int kCaptionHeight = 55;     // top strip reported as caption
@@ -61,18 +68,19 @@ constexpr int kMinimumTaskbarAllowance = 32;
 
 // ---- Work area --------------------------------------------------------------
 
-// Height kept free at the bottom of the screen for the taskbar.
-//   taskbarRect  window rectangle of the taskbar, or none when the system has
-//                no taskbar window
-//   screen       the primary screen's size
+// Height in pixels kept free at the bottom of the screen for the taskbar.
+//   taskbarRect  window rectangle of the taskbar (pixels), or none when the
+//                system has no taskbar window
+//   screen       the primary screen's size in pixels
+// The minimum allowance is 32 logical pixels, s(32) at dpi.
 // Taskbar at the bottom edge (it reaches the screen's bottom and neither
-// starts at the top nor spans the full height): its height when above 32,
-// else 32 (an auto-hidden or thin taskbar still gets 32).
-// No taskbar window: 32, the same allowance a thin taskbar gets, so the
+// starts at the top nor spans the full height): its height when above s(32),
+// else s(32) (an auto-hidden or thin taskbar still gets the minimum).
+// No taskbar window: s(32), the same allowance a thin taskbar gets, so the
 // window looks the same on a system without a shell.
 // Taskbar at the left, right or top edge: 0. Nothing is covered at the
 // bottom, so the window uses the full screen height.
-int taskbarAllowance(std::optional<Rect> taskbarRect, Size screen);
+int taskbarAllowance(std::optional<Rect> taskbarRect, Size screen, int dpi = kBaseDpi);
 
 // (screen width, screen height - allowance); the height never goes below 0.
 Size maximisedSize(Size screen, int allowance);
@@ -80,27 +88,30 @@ Size maximisedSize(Size screen, int allowance);
 // The full-size placement: (0, 0) with the maximised size.
 Rect maximisedRect(Size maximised);
 
-// The restored placement, centred in the work area:
-// ((screen width - 1024) / 2, (workHeight - 738) / 2), 1024 x 738.
-Rect restoredRect(Size screen, int workHeight);
+// The restored placement, centred in the work area (1024 x 738 in 96-dpi
+// logical pixels, scaled to dpi):
+// ((screen width - s(1024)) / 2, (workHeight - s(738)) / 2), s(1024) x s(738).
+Rect restoredRect(Size screen, int workHeight, int dpi = kBaseDpi);
 
 // Where the full-size/restored toggle (caption button 6, or a double click in
 // the caption strip) moves the window, given the flag before the toggle:
 // maximised -> restoredRect, restored -> maximisedRect. The caller then
-// inverts its flag. maximised is (screen width, work height).
-Rect sizeToggleTarget(bool wasMaximised, Size maximised);
+// inverts its flag. maximised is (screen width, work height) in pixels; dpi
+// scales the restored size.
+Rect sizeToggleTarget(bool wasMaximised, Size maximised, int dpi = kBaseDpi);
 
 // ---- Caption strip and sizing borders ---------------------------------------
 
-// p.y - window.top < 55.
-bool inCaptionStrip(const Rect& window, Point p);
+// p.y - window.top < s(55): the caption strip is 55 96-dpi logical pixels, scaled to dpi.
+bool inCaptionStrip(const Rect& window, Point p, int dpi = kBaseDpi);
 
 // The launcher window's answer to a non-client hit test. The caption strip
 // wins first (also over the right edge and, on a very short window, the
-// bottom-right corner); then a 5-pixel band along the right and bottom
+// bottom-right corner); then a band s(5) wide along the right and bottom
 // edges: BottomRight, Right or Bottom; else Client. The left and top edges
-// are never sizing borders.
-HitCode captionHitCode(const Rect& window, Point p);
+// are never sizing borders. The strip (55) and band (5) are 96-dpi logical
+// pixels, scaled to dpi.
+HitCode captionHitCode(const Rect& window, Point p, int dpi = kBaseDpi);
 
 // The system cursor for a hit code: left/right -> size WE, top/bottom ->
 // size NS, top-left/bottom-right -> size NWSE, top-right/bottom-left ->
@@ -143,59 +154,68 @@ bool isMoveCommand(unsigned command);
 bool isAboutCommand(unsigned command);
 
 // Applies at most one size limit to a proposed window rectangle while the
-// user drags a border, tested in this order:
-//   1. width < 1024            -> right = left + 1024
+// user drags a border, tested in this order (the minimum 1024 x 738 is in
+// 96-dpi logical pixels, scaled to dpi; screenWidth is in pixels):
+//   1. width < s(1024)         -> right = left + s(1024)
 //   2. width > screenWidth     -> right = left + screenWidth
-//   3. height < 738            -> bottom = top + 738
+//   3. height < s(738)         -> bottom = top + s(738)
 // There is no maximum height. When the width is corrected the height waits
 // for the next sizing message. Returns whether the rectangle changed.
-bool applySizingCorrection(Rect& proposed, int screenWidth);
+bool applySizingCorrection(Rect& proposed, int screenWidth, int dpi = kBaseDpi);
 
 // ---- Children and panels ----------------------------------------------------
 
-// The game host panel below the 50-pixel title strip:
-// (left, top + 50) with width = rect width, height = rect height - 50, as a
+// The game host panel below the title strip (50 96-dpi logical pixels, scaled
+// to dpi): (left, top + s(50)) with width = rect width,
+// height = rect height - s(50), as a
 // Rect (read left, top, width(), height() for the move call). Used with the
 // client rectangle (and, at set-up, with the window rectangle at the screen
 // origin). The height never goes below 0 (a minimised window has an empty
 // client area).
-Rect gameHostRectFromClient(const Rect& client);
+Rect gameHostRectFromClient(const Rect& client, int dpi = kBaseDpi);
 
-// The new-message label (IDC_MESSAGE_LABEL): (client right - 470, client top + 25), 100 x 20.
-Rect messageLabelRect(const Rect& client);
+// Panel places. Figures are 96-dpi logical pixels, scaled to dpi; owner
+// rectangles and background sizes are pixels.
 
-// The web page panel when shown: (window right - 500, window top + 50),
-// 434 x 413, screen coordinates.
-Rect webPagePanelRect(const Rect& ownerWindow);
+// The new-message label (IDC_MESSAGE_LABEL):
+// (client right - s(470), client top + s(25)), s(100) x s(20).
+Rect messageLabelRect(const Rect& client, int dpi = kBaseDpi);
 
-// The exit panel when shown: (client width / 2 - 150, client height / 2 - 60),
-// 290 x 133. The values come from the owner's client rectangle and are used
-// as screen coordinates (the window is normally at or near the origin).
-Rect exitPanelRect(const Rect& ownerClient);
+// The web page panel when shown: (window right - s(500), window top + s(50)),
+// s(434) x s(413), screen coordinates.
+Rect webPagePanelRect(const Rect& ownerWindow, int dpi = kBaseDpi);
 
-// The server-list panel beside its owner: (window left + 50, window top + 50),
-// at the background bitmap's size.
-Rect serverListPanelRect(const Rect& ownerWindow, Size background);
+// The exit panel when shown:
+// (client width / 2 - s(150), client height / 2 - s(60)), s(290) x s(133).
+// The values come from the owner's client rectangle and are used as screen
+// coordinates (the window is normally at or near the origin).
+Rect exitPanelRect(const Rect& ownerClient, int dpi = kBaseDpi);
+
+// The server-list panel beside its owner:
+// (window left + s(50), window top + s(50)), at the background bitmap's pixel size.
+Rect serverListPanelRect(const Rect& ownerWindow, Size background, int dpi = kBaseDpi);
 
 // The settings panel beside its owner:
-// (window right - background width - 100, window top + 50), at the
-// background bitmap's size.
-Rect settingsPanelRect(const Rect& ownerWindow, Size background);
+// (window right - background width - s(100), window top + s(50)), at the
+// background bitmap's pixel size.
+Rect settingsPanelRect(const Rect& ownerWindow, Size background, int dpi = kBaseDpi);
 
-// The web page panel's drag strip: p.y - top < 30 and p.x - left < 400
+// The web page panel's drag strip: p.y - top < s(30) and p.x - left < s(400)
 // (panel window rectangle, screen point).
-bool webPanelCaption(const Rect& panelWindow, Point p);
+bool webPanelCaption(const Rect& panelWindow, Point p, int dpi = kBaseDpi);
 
 // ---- Painting positions -----------------------------------------------------
 
+// In 96-dpi logical pixels.
 constexpr int kFrameStripWidth = 2;
 constexpr Size kSplashSize{800, 550};
 
-// The four frame strips for a W x H window, in the order left, right, top,
-// bottom: (0, 2, 2 x H), (W - 2, 2, 2 x H), (0, 0, W x 2), (0, H - 2, W x 2).
-// The side strips start 2 pixels down and keep the full height; what runs
+// The four frame strips for a W x H window (pixels), with strip width
+// s = s(2) (96-dpi logical pixels, scaled to dpi), in the order left, right,
+// top, bottom: (0, s, s x H), (W - s, s, s x H), (0, 0, W x s), (0, H - s, W x s).
+// The side strips start s pixels down and keep the full height; what runs
 // past the bottom is clipped.
-std::vector<Rect> frameStrips(int W, int H);
+std::vector<Rect> frameStrips(int W, int H, int dpi = kBaseDpi);
 
 // Left edges of the title-band tiles: 0, tileWidth, 2 * tileWidth, ... while
 // x < clientWidth; the last tile is cut at the client edge. Empty when the
@@ -206,10 +226,11 @@ std::vector<int> bandTileXs(int clientWidth, int tileWidth);
 // x < W; empty when W <= 0 or the tile has no width.
 std::vector<int> headerTileXs(int W, int tileWidth);
 
-// The splash picture's rectangle in a windowW x windowH window:
-// ((windowW - w) / 2, (windowH - h) / 2 + 25), w x h. The left is negative
+// The splash picture's rectangle in a windowW x windowH window, for a w x h
+// picture (all pixels): ((windowW - w) / 2, (windowH - h) / 2 + s(25)), w x h,
+// the 25 being 96-dpi logical pixels scaled to dpi. The left is negative
 // for a window narrower than the picture (drawn clipped, not moved).
-Rect splashRect(int windowW, int windowH, int w, int h);
+Rect splashRect(int windowW, int windowH, int w, int h, int dpi = kBaseDpi);
 
 // Top-left corner of the icon drawn centred in a minimised window's client
 // area: ((client cx - icon cx + 1) / 2, (client cy - icon cy + 1) / 2).

@@ -7,27 +7,29 @@
 
 namespace {
 
-// Top of the progress labels: 480 pixels into the 550-pixel splash area,
-// which itself sits centred and 25 pixels lower (see splashRect).
-int progressLabelTop(Size layout) {
-    return (layout.cy - 550) / 2 + 480;
+// Top of the progress labels: 480 logical pixels into the 550-pixel splash
+// area, which itself sits centred and 25 pixels lower (see splashRect).
+int progressLabelTop(Size layout, int dpi) {
+    return (layout.cy - scaleToDpi(550, dpi)) / 2 + scaleToDpi(480, dpi);
 }
 
 }  // namespace
 
-Rect progressTextRect(Size layout) {
-    return makeRect(layout.cx / 2 - 100, progressLabelTop(layout), 200, 20);
+Rect progressTextRect(Size layout, int dpi) {
+    const auto s = [dpi](int n) { return scaleToDpi(n, dpi); };
+    return makeRect(layout.cx / 2 - s(100), progressLabelTop(layout, dpi), s(200), s(20));
 }
 
-Rect progressPercentRect(Size layout) {
-    return makeRect(layout.cx / 2 + 100, progressLabelTop(layout), 50, 20);
+Rect progressPercentRect(Size layout, int dpi) {
+    const auto s = [dpi](int n) { return scaleToDpi(n, dpi); };
+    return makeRect(layout.cx / 2 + s(100), progressLabelTop(layout, dpi), s(50), s(20));
 }
 
 Size progressLayout(Size cached, Size windowNow) {
     return cached.cx == 0 ? windowNow : cached;
 }
 
-ProgressTick progressTick(ProgressState& state, bool clientReady, Size layout) {
+ProgressTick progressTick(ProgressState& state, bool clientReady, Size layout, int dpi) {
     ProgressTick tick;
     if (clientReady) {
         state.running = false;
@@ -43,8 +45,8 @@ ProgressTick progressTick(ProgressState& state, bool clientReady, Size layout) {
     }
     tick.showLabels = true;
     tick.percentage = state.percentage;
-    tick.textRect = progressTextRect(layout);
-    tick.percentRect = progressPercentRect(layout);
+    tick.textRect = progressTextRect(layout, dpi);
+    tick.percentRect = progressPercentRect(layout, dpi);
     return tick;
 }
 

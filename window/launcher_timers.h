@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "window/dpi_scale.h"
 #include "window/geometry.h"
 
 constexpr int kWatchdogTimerId = 1001;
@@ -35,10 +36,12 @@ struct ProgressState {
 //                 false only on the ready tick, which does nothing else (and
 //                 skips default processing)
 //   percentage    the value after the tick
-//   textRect      progress text label: (W / 2 - 100, y), 200 x 20
-//   percentRect   percent label: (W / 2 + 100, y), 50 x 20
-//                 with y = (H - 550) / 2 + 480 (negative halves for windows
-//                 lower than 550 move the labels up)
+//   textRect      progress text label: (W / 2 - s(100), y), s(200) x s(20)
+//   percentRect   percent label: (W / 2 + s(100), y), s(50) x s(20)
+//                 with y = (H - s(550)) / 2 + s(480) (negative halves for
+//                 windows lower than s(550) move the labels up)
+//                 The figures are 96-dpi logical pixels, scaled to the
+//                 window's dpi; W x H is the layout size in pixels.
 struct ProgressTick {
     bool stop = false;
     bool showLabels = false;
@@ -48,19 +51,21 @@ struct ProgressTick {
 };
 
 // One tick of timer 1002. layout is the window's outer size as cached by
-// the window (see progressLayout). When the game is ready: stop, nothing
+// the window (see progressLayout); dpi places the labels. When the game is ready: stop, nothing
 // else. Otherwise the percentage goes up by one; passing 99 stops the timer
 // and keeps 99, and the labels are still placed and shown on that tick.
-ProgressTick progressTick(ProgressState& state, bool clientReady, Size layout);
+ProgressTick progressTick(ProgressState& state, bool clientReady, Size layout,
+                          int dpi = kBaseDpi);
 
 // The layout size a tick uses: the cached size, or the window's current
 // outer size when nothing has been cached yet (cached width 0). The caller
 // stores the result back as its cached layout.
 Size progressLayout(Size cached, Size windowNow);
 
-// The progress text and percent labels' places for a W x H layout (see ProgressTick).
-Rect progressTextRect(Size layout);
-Rect progressPercentRect(Size layout);
+// The progress text and percent labels' places for a W x H layout in pixels;
+// figures are 96-dpi logical pixels, scaled to dpi (see ProgressTick).
+Rect progressTextRect(Size layout, int dpi = kBaseDpi);
+Rect progressPercentRect(Size layout, int dpi = kBaseDpi);
 
 // The percentage as shown: the number followed by "%", e.g. "42%".
 std::string percentText(int percentage);

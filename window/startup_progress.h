@@ -9,8 +9,8 @@
 
 class StartupProgress {
 public:
-    // One tick of timer 1002 for a window of this outer size.
-    ProgressTick tick(Size windowNow);
+    // One tick of timer 1002 for a window of this outer size (pixels) at this dpi.
+    ProgressTick tick(Size windowNow, int dpi = kBaseDpi);
 
     // The game client is ready: the percentage and the splash picture are done.
     void markReady() { ready_ = true; }
