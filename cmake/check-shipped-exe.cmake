@@ -1,5 +1,6 @@
 # Fails unless the exe that ships is a 32-bit Windows GUI program that stands
-# alone: it imports system DLLs only (no compiler runtime DLL beside it).
+# alone: it imports system DLLs only (no compiler runtime DLL beside it), and
+# nothing that the oldest supported system lacks.
 # Run with: cmake -DEXE=<exe> -DOBJDUMP=<objdump> -P check-shipped-exe.cmake
 cmake_minimum_required(VERSION 3.20)
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
@@ -22,6 +23,14 @@ foreach(entry IN LISTS imports)
   string(REGEX REPLACE "\\.dll$" "" name "${name}")
   if(NOT name IN_LIST system_dlls)
     list(APPEND faults "imports ${dll}, which is no system DLL")
+  endif()
+endforeach()
+# Functions Windows 7 lacks are looked up at run time, never imported: the
+# exe would not start there.
+foreach(function GetDpiForWindow GetDpiForMonitor SetDialogDpiChangeBehavior GetSystemMetricsForDpi
+                 SetThreadDpiAwarenessContext AdjustWindowRectExForDpi)
+  if(dump MATCHES "[ \t]${function}\n")
+    list(APPEND faults "imports ${function}, which Windows 7 lacks")
   endif()
 endforeach()
 if(faults)

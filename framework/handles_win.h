@@ -63,6 +63,32 @@ using Bitmap = GdiObject<HBITMAP, ResourceKind::Bitmap>;
 using Font = GdiObject<HFONT, ResourceKind::Font>;
 using Brush = GdiObject<HBRUSH, ResourceKind::Brush>;
 
+// Owner of an icon made for one size: DestroyIcon on destruction.
+class UniqueIcon {
+public:
+    UniqueIcon() = default;
+    explicit UniqueIcon(HICON icon) : icon_(icon) {}
+    ~UniqueIcon() { reset(); }
+    UniqueIcon(const UniqueIcon&) = delete;
+    UniqueIcon& operator=(const UniqueIcon&) = delete;
+    UniqueIcon(UniqueIcon&& other) noexcept : icon_(std::exchange(other.icon_, nullptr)) {}
+    UniqueIcon& operator=(UniqueIcon&& other) noexcept {
+        if (this != &other) reset(std::exchange(other.icon_, nullptr));
+        return *this;
+    }
+    HICON get() const { return icon_; }
+    void reset(HICON icon = nullptr) {
+        if (icon_) ::DestroyIcon(icon_);
+        icon_ = icon;
+    }
+
+private:
+    HICON icon_ = nullptr;
+};
+
+// Icon `id` of this program at `size` x `size` pixels; empty when it is missing.
+UniqueIcon loadIconResource(int id, int size);
+
 // Loads a bitmap resource of this program; empty when it is missing.
 Bitmap loadBitmapResource(int id);
 // Width and height of a bitmap (0, 0 for none).

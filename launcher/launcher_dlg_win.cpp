@@ -2,6 +2,7 @@
 
 #include "app/file_paths.h"
 #include "app/programs_win.h"
+#include "framework/dpi_win.h"
 #include "framework/skin_label_win.h"
 #include "framework/text_win.h"
 #include "panels/game_host_panel_win.h"
@@ -9,6 +10,8 @@
 #include "panels/web_page_panel_win.h"
 #include "resource.h"
 #include "window/caption_layout.h"
+#include "window/dpi_scale.h"
+#include "window/skin_bitmap_win.h"
 #include "window/skin_button_win.h"
 #include "window/rect_win.h"
 
@@ -101,6 +104,8 @@ LRESULT CLauncherDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnGameWindow(reinterpret_cast<HWND>(wParam));
     case WM_TRAYNOTIFY:
         return OnTrayNotify(wParam, lParam);
+    case tarvo::kDpiChangedMessage:
+        return OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
     }
     return CDialog::WindowProc(message, wParam, lParam);
 }
@@ -113,6 +118,10 @@ LRESULT CLauncherDlg::OnCreate() {
 
 BOOL CLauncherDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    dpi_ = tarvo::windowDpi(m_hWnd);
+    // The launcher lays itself out when its DPI changes.
+    tarvo::keepDialogLayoutOnDpiChange(m_hWnd);
+    loadSkinForDpi();
 
     // The About item of the system menu.
     if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
@@ -125,26 +134,15 @@ BOOL CLauncherDlg::OnInitDialog() {
     }
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon_));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon_));
+    const HICON small = smallIcon_.get() ? smallIcon_.get() : windowIcon_;
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 
     initialised_ = true;
-    trayIcon_.prepare(m_hWnd, kTrayIconId, WM_TRAYNOTIFY, windowIcon_, tarvo::utf8ToWide(kGameTitle));
+    trayIcon_.prepare(m_hWnd, kTrayIconId, WM_TRAYNOTIFY, small, tarvo::utf8ToWide(kGameTitle));
     trayIcon_.add();
 
-    // Geometry: the work area as the taskbar leaves it.
-    std::optional<Rect> taskbar;
-    if (HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) {
-        RECT r{};
-        ::GetWindowRect(tray, &r);
-        taskbar = toRect(r);
-    }
-    const Size screen{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-    const Size full = ::maximisedSize(screen, taskbarAllowance(taskbar, screen));
-    maximisedSize_ = SIZE{full.cx, full.cy};
+    measureWorkArea();
     MoveWindow(0, 0, maximisedSize_.cx, maximisedSize_.cy, TRUE);
-
-    frameBitmaps_[0] = tarvo::loadBitmapResource(IDB_LOGO);
-    frameBitmaps_[1] = tarvo::loadBitmapResource(IDB_BAND);
 
     createCaptionButtons();
     // A panel that cannot be created leaves the launcher without it; the
@@ -165,8 +163,6 @@ BOOL CLauncherDlg::OnInitDialog() {
     SetTimer(kWatchdogTimerId, kWatchdogPeriodMs);
     SetTimer(kProgressTimerId, kProgressPeriodMs);
 
-    labelFont_.reset(::CreateFontW(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, L"宋体"));
     ::SendMessageW(GetDlgItem(IDC_PROGRESS_TEXT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
     ::SendMessageW(GetDlgItem(IDC_PROGRESS_PERCENT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
 
@@ -207,8 +203,77 @@ void CLauncherDlg::createGameHostPanel() {
         if (setupFailure_.empty()) setupFailure_ = "the game host panel could not be created";
         return;
     }
-    gameHostPanel_->MoveWindow(window.left, window.top + kTitleStripHeight, window.right - window.left,
-                              window.bottom - window.top - kTitleStripHeight, TRUE);
+    const int strip = scaleToDpi(kTitleStripHeight, dpi_);
+    gameHostPanel_->MoveWindow(window.left, window.top + strip, window.right - window.left,
+                              window.bottom - window.top - strip, TRUE);
+}
+
+void CLauncherDlg::loadSkinForDpi() {
+    frameBitmaps_[0] = tarvo::loadSkinBitmap(IDB_LOGO, dpi_);
+    frameBitmaps_[1] = tarvo::loadSkinBitmap(IDB_BAND, dpi_);
+    smallIcon_ = tarvo::loadIconResource(IDI_LAUNCHER, tarvo::systemMetricForDpi(SM_CXSMICON, dpi_));
+    labelFont_.reset(::CreateFontW(scaleToDpi(14, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, 0,
+                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH,
+                                   L"宋体"));
+}
+
+void CLauncherDlg::measureWorkArea() {
+    std::optional<Rect> taskbar;
+    if (HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) {
+        RECT r{};
+        ::GetWindowRect(tray, &r);
+        taskbar = toRect(r);
+    }
+    const Size screen{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    const Size full = ::maximisedSize(screen, taskbarAllowance(taskbar, screen, dpi_));
+    maximisedSize_ = SIZE{full.cx, full.cy};
+}
+
+RECT CLauncherDlg::fullSizeRect(HMONITOR monitor) const {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (monitor && ::GetMonitorInfoW(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY)) return info.rcWork;
+    return RECT{0, 0, maximisedSize_.cx, maximisedSize_.cy};
+}
+
+LRESULT CLauncherDlg::OnDpiChanged(int dpi, const RECT* suggested) {
+    if (dpi <= 0 || dpi == dpi_) return 0;
+    const int before = dpi_;
+    dpi_ = dpi;
+    // The template's labels (the player's name) keep their place in 96-dpi
+    // pixels, and their font its size in points.
+    tarvo::rescaleDialogChildren(m_hWnd, before, dpi_, dialogFont_);
+    loadSkinForDpi();
+    ::SendMessageW(GetDlgItem(IDC_PROGRESS_TEXT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
+    ::SendMessageW(GetDlgItem(IDC_PROGRESS_PERCENT), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
+    const HICON small = smallIcon_.get() ? smallIcon_.get() : windowIcon_;
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    trayIcon_.setIcon(small);
+    for (const auto& button : captionButtons_) button->SetDpi(dpi_);
+    if (serverListButton_) serverListButton_->SetDpi(dpi_);
+    panels_.setDpi(dpi_);
+
+    // The full-size window fills the work area of the monitor it is on now;
+    // the restored one takes the place the system suggests, which keeps its
+    // size in 96-dpi pixels.
+    measureWorkArea();
+    RECT place = GetWindowRect();
+    if (suggested) place = *suggested;
+    if (isMaximised_) {
+        const HMONITOR monitor = suggested ? ::MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST)
+                                           : ::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST);
+        place = fullSizeRect(monitor);
+    }
+    ::SetWindowPos(m_hWnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    // Laid out again at the new scale even when the size stayed.
+    PlaceGameHostPanel();
+    PlaceMessageLabel();
+    panels_.placeNearOwner();
+    placeShownPanels();
+    ForgetSplashLayout();
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
+    return 0;
 }
 
 RequestValues CLauncherDlg::requestValues() const {

@@ -79,6 +79,9 @@ public:
     const BossKeyBinding& bossKey() const { return bossKey_; }
     const StartupProgress& startupProgress() const { return progress_; }
     bool isMaximised() const { return isMaximised_; }
+    // The DPI the launcher is laid out and drawn at.
+    int dpi() const { return dpi_; }
+    HFONT labelFont() const { return labelFont_.get(); }
     HWND gameClientWindow() const { return gameClientWindow_; }
     bool messageTimerStarted() const { return messageBlink_.started; }
     const ServiceSettings& serviceSettings() const { return serviceSettings_; }
@@ -144,6 +147,10 @@ private:
     LRESULT OnGameReady();
     LRESULT OnGameWindow(HWND gameWindow);
     LRESULT OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
+    // Moved to a monitor of another scale, or the scale changed: fonts,
+    // artwork and layout follow; the window keeps filling the work area (at
+    // full size) or its restored size in 96-dpi pixels.
+    LRESULT OnDpiChanged(int dpi, const RECT* suggested);
     LRESULT OnHotKey(WPARAM id);
     // The shell's taskbar was re-created: the tray icon goes back if it was showing.
     LRESULT OnTaskbarCreated();
@@ -152,6 +159,8 @@ private:
     bool DrawPicture(HDC dc, const std::wstring& path, int width, int height);
     void PlaceGameHostPanel();
     void PlaceMessageLabel();
+    // The web page and exit panels, when shown, in their places for the window's size and DPI.
+    void placeShownPanels();
     // Once the game is ready: hides the start-up labels, then shows the game
     // host panel, so that no moment shows the labels over the game.
     void RevealGame();
@@ -161,6 +170,13 @@ private:
     // What the panels may call on this window.
     LauncherCalls panelCalls();
     void createCaptionButtons();
+    // The skin's bitmaps, the small icon and the progress labels' font at the launcher's DPI.
+    void loadSkinForDpi();
+    // The primary screen's size less the taskbar's allowance at the launcher's DPI.
+    void measureWorkArea();
+    // The full-size placement on the monitor the window is on: the primary
+    // screen less the taskbar's allowance, or another monitor's work area.
+    RECT fullSizeRect(HMONITOR monitor) const;
     void createGameHostPanel();
 
     // Shows or hides the launcher window and the game host panel together.
@@ -174,6 +190,7 @@ private:
     void ShowAboutBox();
 
     HICON windowIcon_ = nullptr;
+    tarvo::UniqueIcon smallIcon_;  // the title bar's and the tray's, at the small-icon size of the DPI
     tarvo::Bitmap frameBitmaps_[2];  // IDB_LOGO (224 x 50) and IDB_BAND (the title band tile, 51 x 50)
     std::vector<std::unique_ptr<CSkinButton>> captionButtons_;  // indices 0 to 8, in order
     std::unique_ptr<CSkinButton> serverListButton_;             // index 12: constructed, not in the list
@@ -184,6 +201,7 @@ private:
 
     bool isMaximised_ = true;
     SIZE maximisedSize_{0, 0};
+    int dpi_ = 96;
 
     TrayIcon trayIcon_;
     BossKeyBinding bossKey_;
@@ -200,6 +218,8 @@ private:
     std::wstring launcherDirectory_;
 
     tarvo::Font labelFont_;
+    // The template labels' font once the DPI has changed (until then the template's).
+    tarvo::Font dialogFont_;
 
     // The splash picture: read from bg.jpg the first time that file is
     // found, then kept for the run; empty when it was no JPEG image.

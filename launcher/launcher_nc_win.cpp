@@ -45,7 +45,7 @@ bool leftButtonStillDown() {
 LRESULT CLauncherDlg::OnNcHitTest(POINT point) {
     Default();
     for (const auto& button : captionButtons_) button->HitTest(point);
-    return static_cast<LRESULT>(captionHitCode(toRect(GetWindowRect()), toPoint(point)));
+    return static_cast<LRESULT>(captionHitCode(toRect(GetWindowRect()), toPoint(point), dpi_));
 }
 
 BOOL CLauncherDlg::OnSetCursor(HWND window, UINT hitCode, UINT) {
@@ -117,8 +117,8 @@ void CLauncherDlg::OnNcLButtonDblClk(UINT, POINT point) {
     for (const auto& button : captionButtons_) {
         if (button->HitTest(point)) return;  // a double click on a button is just its first click
     }
-    if (inCaptionStrip(toRect(GetWindowRect()), toPoint(point))) {
-        moveTo(*this, sizeToggleTarget(isMaximised_, Size{maximisedSize_.cx, maximisedSize_.cy}));
+    if (inCaptionStrip(toRect(GetWindowRect()), toPoint(point), dpi_)) {
+        moveTo(*this, sizeToggleTarget(isMaximised_, Size{maximisedSize_.cx, maximisedSize_.cy}, dpi_));
         isMaximised_ = !isMaximised_;
     }
     Default();
@@ -167,8 +167,9 @@ void CLauncherDlg::RunCaptionAction(int index) {
         if (webPage->IsWindowVisible()) {
             webPage->ShowWindow(SW_HIDE);
         } else {
+            // Placed first: the panel never shows anywhere else.
+            moveTo(*webPage, webPagePanelRect(toRect(GetWindowRect()), dpi_));
             webPage->ShowWindow(SW_SHOW);
-            moveTo(*webPage, webPagePanelRect(toRect(GetWindowRect())));
             StopMessageBlink();
         }
         break;
@@ -188,14 +189,14 @@ void CLauncherDlg::RunCaptionAction(int index) {
         ShowLauncherWindows(View::Minimised, TrayChange::Keep);
         break;
     case kButtonSizeToggle:
-        moveTo(*this, sizeToggleTarget(isMaximised_, Size{maximisedSize_.cx, maximisedSize_.cy}));
+        moveTo(*this, sizeToggleTarget(isMaximised_, Size{maximisedSize_.cx, maximisedSize_.cy}, dpi_));
         if (isMaximised_) ShowWindow(SW_SHOWNORMAL);
         isMaximised_ = !isMaximised_;
         break;
     case kButtonExit:
         if (exitPanel && exitPanel->m_hWnd && !exitPanel->IsWindowVisible()) {
+            moveTo(*exitPanel, exitPanelRect(toRect(GetClientRect()), dpi_));
             exitPanel->ShowWindow(SW_SHOW);
-            moveTo(*exitPanel, exitPanelRect(toRect(GetClientRect())));
         }
         break;
     case kButtonServerListToggle:
@@ -211,12 +212,21 @@ void CLauncherDlg::RunCaptionAction(int index) {
 
 void CLauncherDlg::PlaceGameHostPanel() {
     if (!gameHostPanel_ || !gameHostPanel_->m_hWnd) return;
-    moveTo(*gameHostPanel_, gameHostRectFromClient(toRect(GetClientRect())));
+    moveTo(*gameHostPanel_, gameHostRectFromClient(toRect(GetClientRect()), dpi_));
 }
 
 void CLauncherDlg::PlaceMessageLabel() {
-    const Rect label = messageLabelRect(toRect(GetClientRect()));
+    const Rect label = messageLabelRect(toRect(GetClientRect()), dpi_);
     ::MoveWindow(GetDlgItem(IDC_MESSAGE_LABEL), label.left, label.top, label.width(), label.height(), TRUE);
+}
+
+void CLauncherDlg::placeShownPanels() {
+    if (CIeDlg* webPage = panels_.webPage(); webPage && webPage->m_hWnd && webPage->IsWindowVisible()) {
+        moveTo(*webPage, webPagePanelRect(toRect(GetWindowRect()), dpi_));
+    }
+    if (CExitDlg* exitPanel = panels_.exit(); exitPanel && exitPanel->m_hWnd && exitPanel->IsWindowVisible()) {
+        moveTo(*exitPanel, exitPanelRect(toRect(GetClientRect()), dpi_));
+    }
 }
 
 void CLauncherDlg::OnSize(UINT, int, int) {
@@ -256,7 +266,7 @@ void CLauncherDlg::OnSizing(UINT, RECT* rect) {
     if (!rect) return;
     const int screenWidth = maximisedSize_.cx > 0 ? maximisedSize_.cx : ::GetSystemMetrics(SM_CXSCREEN);
     Rect proposed = toRect(*rect);
-    if (applySizingCorrection(proposed, screenWidth)) {
+    if (applySizingCorrection(proposed, screenWidth, dpi_)) {
         *rect = toRECT(proposed);
     }
 }

@@ -8,7 +8,9 @@
 #include "panels/game_host_panel_win.h"
 #include "panels/skinned_panel_win.h"
 #include "resource.h"
+#include "framework/dpi_win.h"
 #include "window/caption_layout.h"
+#include "window/dpi_scale.h"
 #include "window/skin_button_win.h"
 #include "window/splash_picture.h"
 #include "window/rect_win.h"
@@ -107,7 +109,7 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC windowDc) {
         // window the outer size would put the right and bottom strips just
         // past the client edge, where they would never be seen.
         tarvo::Brush frame(::CreateSolidBrush(kFrameColour));
-        for (const Rect& strip : frameStrips(CW, CH)) fillRect(dc, strip, frame.get());
+        for (const Rect& strip : frameStrips(CW, CH, dpi_)) fillRect(dc, strip, frame.get());
 
         tarvo::MemoryDC memory(dc);
         if (memory.get()) {
@@ -117,7 +119,10 @@ BOOL CLauncherDlg::OnEraseBkgnd(HDC windowDc) {
         }
     }
 
-    if (!progress_.ready()) DrawPicture(dc, tarvo::joinPath(currentDirectory(), L"bg.jpg"), kSplashSize.cx, kSplashSize.cy);
+    if (!progress_.ready()) {
+        const Size splash = scaleToDpi(kSplashSize, dpi_);
+        DrawPicture(dc, tarvo::joinPath(currentDirectory(), L"bg.jpg"), splash.cx, splash.cy);
+    }
     if (dc != windowDc) ::BitBlt(windowDc, 0, 0, CW, CH, dc, 0, 0, SRCCOPY);
     return TRUE;
 }
@@ -146,7 +151,7 @@ bool CLauncherDlg::DrawPicture(HDC dc, const std::wstring& path, int width, int 
     ::GetWindowRect(target, &window);
     const int WW = window.right - window.left;
     const int WH = window.bottom - window.top;
-    const Rect place = splashRect(WW, WH, width, height);
+    const Rect place = splashRect(WW, WH, width, height, dpi_);
 
     const HRESULT rendered = splashPicture_->Render(dc, place.left, place.top, width, height, 0, pictureHeight,
                                              pictureWidth, -pictureHeight, nullptr);
@@ -161,7 +166,7 @@ void CLauncherDlg::OnPaint() {
         SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.get()), 0);
         const RECT client = GetClientRect();
         const Point at = iconPosition(Size{client.right - client.left, client.bottom - client.top},
-                                      Size{::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)});
+                                      Size{tarvo::systemMetricForDpi(SM_CXICON, dpi_), tarvo::systemMetricForDpi(SM_CYICON, dpi_)});
         ::DrawIcon(paint.get(), at.x, at.y, windowIcon_);
         return;
     }

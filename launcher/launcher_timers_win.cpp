@@ -30,7 +30,7 @@ void CLauncherDlg::OnTimer(UINT_PTR id) {
     }
     case kProgressTimerId: {
         const RECT window = GetWindowRect();
-        const ProgressTick tick = progress_.tick(Size{window.right - window.left, window.bottom - window.top});
+        const ProgressTick tick = progress_.tick(Size{window.right - window.left, window.bottom - window.top}, dpi_);
         if (progress_.ready()) {
             KillTimer(kProgressTimerId);
             return;  // no default processing

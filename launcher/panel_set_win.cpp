@@ -44,6 +44,13 @@ void PanelSet::placeNearOwner() {
     if (isShown(settings_.get())) settings_->PlaceNearOwner();
 }
 
+void PanelSet::setDpi(int dpi) {
+    for (CSkinnedPanel* panel : {static_cast<CSkinnedPanel*>(serverList_.get()), static_cast<CSkinnedPanel*>(settings_.get()),
+                                 static_cast<CSkinnedPanel*>(exit_.get()), static_cast<CSkinnedPanel*>(webPage_.get())}) {
+        if (panel && panel->m_hWnd) panel->SetDpi(dpi);
+    }
+}
+
 void PanelSet::destroy() {
     for (tarvo::CDialog* panel : all_) {
         if (panel && panel->m_hWnd) panel->DestroyWindow();

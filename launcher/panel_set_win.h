@@ -47,6 +47,8 @@ public:
     bool hideVisible();
     // The server-list and settings panels follow the owner when visible.
     void placeNearOwner();
+    // Every panel is laid out and drawn at the owner's new DPI.
+    void setDpi(int dpi);
     // Each panel's window is destroyed and the panel deleted, once.
     void destroy();
 

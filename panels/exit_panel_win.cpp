@@ -2,6 +2,7 @@
 
 #include "resource.h"
 #include "window/button_table.h"
+#include "window/dpi_scale.h"
 #include "window/skin_button_win.h"
 
 #include <cstdlib>
@@ -17,10 +18,20 @@ BOOL CExitDlg::OnInitDialog() {
     addButton(kButtonExitCancel);
     addButton(kButtonExitConfirm);
 
-    textFont_.reset(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, 0, 0, 0, 0, FF_SWISS | DEFAULT_PITCH,
-                                  L"黑体"));
-    text_.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), TRUE);
+    makeTextFont();
     return TRUE;
+}
+
+void CExitDlg::makeTextFont() {
+    textFont_.reset(::CreateFontW(scaleToDpi(14, dpi_), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, 0, 0, 0, 0,
+                                  FF_SWISS | DEFAULT_PITCH, L"黑体"));
+    text_.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), TRUE);
+}
+
+void CExitDlg::SetDpi(int dpi) {
+    const int before = dpi_;
+    CSimpleWnd::SetDpi(dpi);
+    if (dpi_ != before) makeTextFont();
 }
 
 void CExitDlg::PaintBackground(HDC dc) {

@@ -21,6 +21,8 @@ public:
     void PlaceNearOwner() override {}
 
     HFONT textFont() const { return textFont_.get(); }
+    // The question's font follows the DPI too.
+    void SetDpi(int dpi) override;
 
 protected:
     void PaintBackground(HDC dc) override;
@@ -31,6 +33,8 @@ protected:
 private:
     // The confirm path: never returns.
     [[noreturn]] void confirmExit();
+    // The question's font at the panel's DPI.
+    void makeTextFont();
 
     // The panel class's background paint lock.
     static tarvo::CriticalSection paintLock_;

@@ -24,7 +24,7 @@ void CMyDlg::PaintBackground(HDC dc) {
 void CMyDlg::PlaceNearOwner() {
     Rect owner;
     if (!m_hWnd || !ownerWindowRect(owner)) return;
-    moveTo(serverListPanelRect(owner, backgroundExtent()));
+    moveTo(serverListPanelRect(owner, backgroundExtent(), dpi_));
 }
 
 void CMyDlg::OnButtonPressed(int index) {

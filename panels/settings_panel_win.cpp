@@ -139,7 +139,7 @@ void CMyCfgDlg::PaintBackground(HDC dc) {
 void CMyCfgDlg::PlaceNearOwner() {
     Rect owner;
     if (!m_hWnd || !ownerWindowRect(owner)) return;
-    moveTo(settingsPanelRect(owner, backgroundExtent()));
+    moveTo(settingsPanelRect(owner, backgroundExtent(), dpi_));
 }
 
 void CMyCfgDlg::OnButtonPressed(int index) {

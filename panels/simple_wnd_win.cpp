@@ -1,12 +1,30 @@
 #include "panels/simple_wnd_win.h"
 
 #include "window/rect_win.h"
+#include "window/skin_bitmap_win.h"
 
 CSimpleWnd::CSimpleWnd(LauncherCalls calls, int backgroundId)
-    : CSkinnedPanel(std::move(calls), 0), background_(tarvo::loadBitmapResource(backgroundId)) {
+    : CSkinnedPanel(std::move(calls), 0), backgroundId_(backgroundId) {
+    loadBackground();
+}
+
+void CSimpleWnd::loadBackground() {
+    background_ = tarvo::loadSkinBitmap(backgroundId_, dpi_);
     const SIZE size = tarvo::bitmapSize(background_.get());
     backgroundWidth_ = size.cx;
     backgroundHeight_ = size.cy;
+}
+
+BOOL CSimpleWnd::OnInitDialog() {
+    const BOOL result = CSkinnedPanel::OnInitDialog();
+    if (dpi_ != 96) loadBackground();
+    return result;
+}
+
+void CSimpleWnd::SetDpi(int dpi) {
+    const int before = dpi_;
+    CSkinnedPanel::SetDpi(dpi);
+    if (dpi_ != before) loadBackground();
 }
 
 CSimpleWnd::~CSimpleWnd() = default;

@@ -10,7 +10,7 @@
 // A skinned panel with a background bitmap.
 class CSimpleWnd : public CSkinnedPanel {
 public:
-    // Loads the background bitmap and records its size.
+    // Loads the background bitmap (at 96 dpi until the panel has a window) and records its size.
     CSimpleWnd(LauncherCalls calls, int backgroundId);
     ~CSimpleWnd() override;
 
@@ -20,7 +20,13 @@ public:
     HBITMAP background() const { return background_.get(); }
     SIZE backgroundSize() const { return SIZE{backgroundWidth_, backgroundHeight_}; }
 
+    // The background follows the panel's new DPI too.
+    void SetDpi(int dpi) override;
+
 protected:
+    // The background at the panel's DPI.
+    BOOL OnInitDialog() override;
+
     // The background erase: PaintBackground on the erase's context. About
     // to be shown: PlaceNearOwner.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -38,6 +44,10 @@ protected:
     // The owner's window rectangle; false when there is no owner window.
     bool ownerWindowRect(Rect& rect) const;
 
+    // Loads the background bitmap for the panel's DPI.
+    void loadBackground();
+
+    int backgroundId_;
     tarvo::Bitmap background_;
     int backgroundWidth_ = 0;
     int backgroundHeight_ = 0;

@@ -1,5 +1,6 @@
 #include "panels/skinned_panel_win.h"
 
+#include "framework/dpi_win.h"
 #include "framework/handles_win.h"
 #include "window/skin_button_win.h"
 
@@ -10,6 +11,20 @@ CSkinnedPanel::CSkinnedPanel(LauncherCalls calls, UINT templateId)
 
 CSkinnedPanel::~CSkinnedPanel() = default;
 
+BOOL CSkinnedPanel::OnInitDialog() {
+    dpi_ = tarvo::windowDpi(m_hWnd);
+    tarvo::keepDialogLayoutOnDpiChange(m_hWnd);
+    return CDialog::OnInitDialog();
+}
+
+void CSkinnedPanel::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == dpi_ || !m_hWnd) return;
+    tarvo::rescaleDialogChildren(m_hWnd, dpi_, dpi, controlFont_);
+    dpi_ = dpi;
+    for (const auto& button : buttons_) button->SetDpi(dpi);
+    Invalidate(TRUE);
+}
+
 LRESULT CSkinnedPanel::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC && SkinsControls()) {
         Default();  // the default colours are worked out, and their brush discarded
@@ -19,6 +34,11 @@ LRESULT CSkinnedPanel::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
     }
     switch (message) {
+    case tarvo::kDpiChangedMessage:
+        // Moved to a monitor of another scale: the panel follows it, and its
+        // owner keeps placing it.
+        SetDpi(LOWORD(wParam));
+        return 0;
     case WM_NCHITTEST:
         if (ShowsHover()) {
             const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};

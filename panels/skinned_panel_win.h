@@ -3,6 +3,7 @@
 // skin colours for the controls of the panels that want them.
 #pragma once
 
+#include "framework/handles_win.h"
 #include "framework/wnd_win.h"
 #include "panels/launcher_calls_win.h"
 
@@ -25,7 +26,17 @@ public:
     // The panel's buttons in list order.
     const std::vector<std::unique_ptr<CSkinButton>>& buttons() const { return buttons_; }
 
+    // The DPI the panel is laid out and drawn at.
+    int Dpi() const { return dpi_; }
+    // Lays the panel out and draws it at another DPI: its controls, fonts,
+    // buttons and (in the panels that have one) background. The owner places
+    // the panel afterwards.
+    virtual void SetDpi(int dpi);
+
 protected:
+    // Takes the panel's DPI; the system leaves its layout alone when the DPI changes.
+    BOOL OnInitDialog() override;
+
     // Control colours (when SkinsControls), hover on hit-test and release on
     // button-up (when ShowsHover), the press on button-down, and the buttons'
     // painting.
@@ -47,4 +58,7 @@ protected:
 
     LauncherCalls calls_;
     std::vector<std::unique_ptr<CSkinButton>> buttons_;
+    int dpi_ = 96;
+    // The controls' font once the panel has changed DPI (until then the template's).
+    tarvo::Font controlFont_;
 };

@@ -7,6 +7,7 @@
 #include "framework/ui_task_win.h"
 #include "window/button_table.h"
 #include "window/caption_layout.h"
+#include "window/skin_bitmap_win.h"
 #include "window/skin_button_win.h"
 
 #include <oleauto.h>
@@ -188,13 +189,19 @@ BOOL CIeDlg::Create(UINT templateId, tarvo::CWnd* parent) {
 }
 
 BOOL CIeDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CSkinnedPanel::OnInitDialog();
     browser_.Bind(GetDlgItem(IDC_BROWSER));
     browser_.SetEventHandler([this](DISPID id, DISPPARAMS* arguments) { OnBrowserEvent(id, arguments); });
     hostUIHandler_.SetExternal(static_cast<IDispatch*>(this));
-    header_ = tarvo::loadBitmapResource(IDB_LOGO);
+    header_ = tarvo::loadSkinBitmap(IDB_LOGO, dpi_);
     closeButton_ = addButton(kButtonWebPageClose);
     return TRUE;
+}
+
+void CIeDlg::SetDpi(int dpi) {
+    const int before = dpi_;
+    CSkinnedPanel::SetDpi(dpi);
+    if (dpi_ != before) header_ = tarvo::loadSkinBitmap(IDB_LOGO, dpi_);
 }
 
 LRESULT CIeDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -203,6 +210,9 @@ LRESULT CIeDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnEraseBkgnd(reinterpret_cast<HDC>(wParam));
     case WM_NCHITTEST:
         return OnNcHitTest(lParam);
+    case WM_SIZE:
+        FitBrowser();
+        break;
     }
     return CSkinnedPanel::WindowProc(message, wParam, lParam);
 }
@@ -224,10 +234,23 @@ BOOL CIeDlg::OnEraseBkgnd(HDC dc) {
     return TRUE;
 }
 
+void CIeDlg::FitBrowser() {
+    const HWND browser = GetDlgItem(IDC_BROWSER);
+    if (!browser) return;
+    RECT place{};
+    ::GetWindowRect(browser, &place);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+    const RECT client = GetClientRect();
+    // The template's browser is larger than the panel: its right and bottom
+    // edges, scroll bars and all, would be cut off.
+    ::SetWindowPos(browser, nullptr, 0, place.top, client.right, client.bottom > place.top ? client.bottom - place.top : 0,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CIeDlg::OnNcHitTest(LPARAM lParam) {
     const RECT window = GetWindowRect();
     const Point point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    if (webPanelCaption(Rect{window.left, window.top, window.right, window.bottom}, point)) return HTCAPTION;
+    if (webPanelCaption(Rect{window.left, window.top, window.right, window.bottom}, point, dpi_)) return HTCAPTION;
     return Default();
 }
 

@@ -138,6 +138,8 @@ public:
     const CExplorer1& browser() const { return browser_; }
     CSkinButton* closeButton() const { return closeButton_; }
     HBITMAP header() const { return header_.get(); }
+    // The header follows the DPI too.
+    void SetDpi(int dpi) override;
     // The address of the last navigation started on the panel's thread
     // (addresses that are not opened leave it alone).
     const std::string& lastAddress() const { return lastAddress_; }
@@ -150,6 +152,8 @@ protected:
 private:
     BOOL OnEraseBkgnd(HDC dc);
     LRESULT OnNcHitTest(LPARAM lParam);
+    // The browser fills the panel below its header, whatever size the panel is given.
+    void FitBrowser();
     void OnButtonPressed(int index) override;
     bool ShowsHover() const override { return false; }
     void navigateHere(const std::string& address);

@@ -5,6 +5,12 @@ splash picture.
     /usr/bin/python3 res/make_art.py            # writes res/bmp/*.bmp, res/TarvoLaunch.ico, res/bg.jpg
     /usr/bin/python3 res/make_art.py --sheet /tmp/art_sheet.png   # also a contact sheet
 
+Every bitmap is drawn for 100 %, 150 % and 200 % displays: res/bmp/<id>.bmp,
+res/bmp/150/<id>.bmp and res/bmp/200/<id>.bmp, each side the 100 % size
+scaled and rounded half up (scaled()).  The larger sets are drawn natively, not
+resized; the resource script lists them as id + 1000 and id + 2000.  The icon
+holds 16, 20, 24, 32, 40 and 48 pixel images, each drawn at its size.
+
 Needs Debian's python3-pil and the fonts from fonts-wqy-zenhei (Chinese labels)
 and fonts-urw-base35 (the title lettering).  Everything is drawn procedurally
 with fixed seeds, so every run writes the same bytes; the generated files are
@@ -119,11 +125,84 @@ def text_origin(box_w, box_h, text, fnt, cx=None, cy=None):
     return int(round(x)), int(round(y))
 
 
-def draw_text(img, text, fnt, xy, colour, shadow=None):
+def draw_text(img, text, fnt, xy, colour, shadow=None, offset=1):
     if shadow is not None:
-        m = text_mask(img.size, text, fnt, (xy[0] + 1, xy[1] + 1))
+        m = text_mask(img.size, text, fnt, (xy[0] + offset, xy[1] + offset))
         paint(img, shadow, m)
     paint(img, colour, text_mask(img.size, text, fnt, xy))
+
+
+# ---------------------------------------------------------------- scales
+
+SCALES = (100, 150, 200)
+
+
+def scaled(n, pct):
+    """A length of n pixels at 100 % drawn at pct per cent, rounded half up."""
+    return (n * pct + 50) // 100
+
+
+class Scale:
+    """Maps the 1x pixel grid onto the grid of one scale.
+
+    1x pixel i covers the pixels n(i) .. n(i + 1) - 1, so a one-pixel line at
+    1x is a whole number of pixels wide at every scale and stays crisp.
+    Shapes drawn through supersampled masks take their coordinates times k."""
+
+    def __init__(self, pct):
+        self.pct = pct
+        self.k = 1 if pct == 100 else pct / 100.0
+
+    def n(self, i):
+        return scaled(i, self.pct)
+
+    def r(self, v):
+        """A 1x coordinate (any number) to the nearest pixel, halves up."""
+        return int(math.floor(v * self.k + 0.5))
+
+    def src(self, x):
+        """The 1x coordinate under the centre of pixel x."""
+        return (x + 0.5) / self.k - 0.5
+
+    def row(self, y):
+        """The 1x pixel that covers pixel y."""
+        i = y * 100 // self.pct
+        while self.n(i + 1) <= y:
+            i += 1
+        while self.n(i) > y:
+            i -= 1
+        return i
+
+    def box(self, x0, y0, x1, y1):
+        """The 1x pixels x0..x1 by y0..y1 (inclusive, either order) at this scale."""
+        x0, x1 = min(x0, x1), max(x0, x1)
+        y0, y1 = min(y0, y1), max(y0, y1)
+        return [self.n(x0), self.n(y0), self.n(x1 + 1) - 1, self.n(y1 + 1) - 1]
+
+    def rows(self, y0, y1=None):
+        """Pixel rows (first, last) covered by the 1x rows y0..y1."""
+        y1 = y0 if y1 is None else y1
+        return self.n(y0), self.n(y1 + 1) - 1
+
+
+ONE = Scale(100)
+
+
+def outline(d, sc, x0, y0, x1, y1, colour):
+    """The one-pixel 1x rectangle outline x0, y0 .. x1, y1 at scale sc."""
+    for b in [(x0, y0, x1, y0), (x0, y1, x1, y1), (x0, y0, x0, y1), (x1, y0, x1, y1)]:
+        d.rectangle(sc.box(*b), fill=colour)
+
+
+def hrule(img, sc, y, weights, colour):
+    """Blends colour along 1x row y; weights(x) gives 0..255 for pixel column x."""
+    w = img.width
+    top, bottom = sc.rows(y)
+    rule = Image.new("L", (w, 1))
+    rule.putdata([weights(x) for x in range(w)])
+    rule = rule.resize((w, bottom - top + 1), Image.NEAREST)
+    img.paste(Image.new("RGB", rule.size, colour), (0, top), rule)
+    return rule
 
 
 # ---------------------------------------------------------------- title band
@@ -132,7 +211,7 @@ BAND_W, BAND_H = 51, 50
 
 
 def band_row(y):
-    """Base colour of row y of the title strip (identical for band and logo)."""
+    """Base colour of 1x row y of the title strip (identical for band and logo)."""
     if y == 0:
         return FRAME
     if y == 1:
@@ -150,38 +229,55 @@ def band_row(y):
     return FRAME
 
 
-def band_pattern():
-    """A faint chain of lozenges along the top of the strip, period 51."""
+def band_row_at(sc, y):
+    """Row y of the strip at scale sc: the rule rows at top and bottom cover
+    whole pixels, the gradients between are sampled at the row's centre."""
+    i = sc.row(y)
+    if sc.k == 1 or i < 2 or i > 46:
+        return band_row(min(i, BAND_H - 1))
+    return band_row(min(46.0, max(2.0, sc.src(y))))
+
+
+def band_pattern(sc):
+    """A faint chain of lozenges along the top of the strip, one per tile."""
+    w, h = sc.n(BAND_W), sc.n(BAND_H)
+    k = sc.k
+
     def painter(d, s):
-        cx, cy, r = 25.5, 10.5, 5.5
+        cx, cy, r = w / 2.0, 10.5 * k, 5.5 * k
+        lw = int(round(s * k))
         pts = [(cx * s, (cy - r) * s), ((cx + r) * s, cy * s),
                (cx * s, (cy + r) * s), ((cx - r) * s, cy * s)]
-        d.polygon(pts, outline=255, width=s)
-        d.line([(0, cy * s), ((cx - r) * s, cy * s)], fill=255, width=s)
-        d.line([((cx + r) * s, cy * s), (BAND_W * s, cy * s)], fill=255, width=s)
-        d.ellipse([(cx - 1.2) * s, (cy - 1.2) * s, (cx + 1.2) * s, (cy + 1.2) * s], fill=255)
-    return ss_mask(BAND_W, BAND_H, painter)
+        d.polygon(pts, outline=255, width=lw)
+        d.line([(0, cy * s), ((cx - r) * s, cy * s)], fill=255, width=lw)
+        d.line([((cx + r) * s, cy * s), (w * s, cy * s)], fill=255, width=lw)
+        e = 1.2 * k
+        d.ellipse([(cx - e) * s, (cy - e) * s, (cx + e) * s, (cy + e) * s], fill=255)
+    return ss_mask(w, h, painter)
 
 
-def band_image(width, pattern_fade=None):
+def band_image(sc, width, pattern_fade=None):
     """The strip's ground over `width` pixels starting at tile phase 0."""
-    img = vgradient(width, BAND_H, band_row)
-    pat = band_pattern()
-    tiled = Image.new("L", (width, BAND_H), 0)
-    for x in range(0, width, BAND_W):
+    tile, h = sc.n(BAND_W), sc.n(BAND_H)
+    img = vgradient(width, h, lambda y: band_row_at(sc, y))
+    pat = band_pattern(sc)
+    tiled = Image.new("L", (width, h), 0)
+    for x in range(0, width, tile):
         tiled.paste(pat, (x, 0))
     tiled = scale_mask(tiled, 0.22)
     if pattern_fade is not None:
         fade = Image.new("L", (width, 1))
         fade.putdata([int(255 * pattern_fade(x)) for x in range(width)])
-        fade = fade.resize((width, BAND_H), Image.NEAREST)
+        fade = fade.resize((width, h), Image.NEAREST)
         tiled = ImageChops.multiply(tiled, fade)
     paint(img, (170, 132, 80), tiled)
     return img
 
 
-def band_rows_from(y0):
-    return lambda y: band_row(min(BAND_H - 1, y0 + y))
+def band_rows_from(sc, y0):
+    """The strip's rows under something placed at 1x row y0."""
+    last = sc.n(BAND_H) - 1
+    return lambda y: band_row_at(sc, min(last, sc.n(y0) + y))
 
 
 # ---------------------------------------------------------------- emblem
@@ -267,252 +363,281 @@ DANGER_LOOK = dict(border=(214, 126, 90), top=(128, 42, 26), bottom=(52, 15, 9),
                    light=(176, 84, 60), ink=(255, 226, 196), shadow=(0, 0, 0))
 
 
-def plate(w, h, state, ground, radius=3.0, look=None):
-    """A framed button plate on `ground` (a function row -> colour)."""
+def plate(sc, w, h, state, ground, radius=3.0, look=None):
+    """A framed button plate of 1x size w x h on `ground` (a function row -> colour)."""
     look = look or STATE_LOOK[state]
-    img = vgradient(w, h, ground)
-    outer = ss_mask(w, h, lambda d, s: d.rounded_rectangle(
-        [0, 0, w * s - 1, h * s - 1], radius=radius * s, fill=255))
-    inner = ss_mask(w, h, lambda d, s: d.rounded_rectangle(
-        [s, s, (w - 1) * s - 1, (h - 1) * s - 1], radius=(radius - 1) * s, fill=255))
+    W, H = sc.n(w), sc.n(h)
+    b = sc.n(1)
+    rad = radius * sc.k
+    img = vgradient(W, H, ground)
+    outer = ss_mask(W, H, lambda d, s: d.rounded_rectangle(
+        [0, 0, W * s - 1, H * s - 1], radius=rad * s, fill=255))
+    inner = ss_mask(W, H, lambda d, s: d.rounded_rectangle(
+        [b * s, b * s, (W - b) * s - 1, (H - b) * s - 1], radius=(rad - b) * s, fill=255))
     paint(img, look["border"], outer)
-    body = vgradient(w, h, lambda y: mix(look["top"], look["bottom"], y / max(1, h - 1)))
+    body = vgradient(W, H, lambda y: mix(look["top"], look["bottom"], y / max(1, H - 1)))
     paint(img, body, inner)
     d = ImageDraw.Draw(img)
+    top, bottom = sc.rows(1)
+    ri = int(radius)
     if look["light"] is not None:
-        d.line([(int(radius) + 1, 1), (w - int(radius) - 2, 1)], fill=look["light"])
+        inset = sc.n(ri + 1)
+        d.rectangle([inset, top, W - 1 - inset, bottom], fill=look["light"])
     else:
         # pressed: a shadow along the inner top and left edges
-        d.line([(int(radius), 1), (w - int(radius) - 1, 1)], fill=(0, 0, 0))
-        d.line([(1, int(radius)), (1, h - int(radius) - 1)], fill=(4, 3, 2))
+        inset = sc.n(ri)
+        d.rectangle([inset, top, W - 1 - inset, bottom], fill=(0, 0, 0))
+        d.rectangle([top, inset, bottom, H - 1 - inset], fill=(4, 3, 2))
     return img
 
 
-def label_button(w, h, text, state, ground, size=13):
-    img = plate(w, h, state, ground)
+def label_button(sc, w, h, text, state, ground, size=13):
+    img = plate(sc, w, h, state, ground)
     look = STATE_LOOK[state]
-    fnt = cjk(size)
-    x, y = text_origin(w, h, text, fnt)
+    fnt = cjk(sc.n(size))
+    x, y = text_origin(img.width, img.height, text, fnt)
     if state == PRESSED:
-        x, y = x + 1, y + 1
-    draw_text(img, text, fnt, (x, y), look["ink"], look["shadow"])
+        x, y = x + sc.n(1), y + sc.n(1)
+    draw_text(img, text, fnt, (x, y), look["ink"], look["shadow"], sc.n(1))
     return img
 
 
-def glyph_button(w, h, state, ground, glyph, danger=False):
+def glyph_button(sc, w, h, state, ground, glyph, danger=False):
     look = DANGER_LOOK if (danger and state == HOVER) else STATE_LOOK[state]
-    img = plate(w, h, state, ground, look=look)
-    dx = 1 if state == PRESSED else 0
+    img = plate(sc, w, h, state, ground, look=look)
+    W, H = img.size
+    one = sc.n(1)
+    dx = one if state == PRESSED else 0
     if glyph is not None:
-        shadow = ss_mask(w, h, lambda d, s: glyph(d, s, dx + 1, dx + 1))
+        shadow = ss_mask(W, H, lambda d, s: glyph(d, s, sc.k, dx + one, dx + one))
         if look["shadow"] is not None:
             paint(img, look["shadow"], scale_mask(shadow, 0.8))
-        paint(img, look["ink"], ss_mask(w, h, lambda d, s: glyph(d, s, dx, dx)))
+        paint(img, look["ink"], ss_mask(W, H, lambda d, s: glyph(d, s, sc.k, dx, dx)))
     return img
+
+
+# Glyphs are laid out on the 1x grid; each draws at k times that, shifted by
+# (ox, oy) pixels, into a mask supersampled s times.
+
+def _at(k, ox, oy):
+    return lambda x, y: (x * k + ox, y * k + oy)
+
+
+def _pts(s, pts):
+    return [(x * s, y * s) for x, y in pts]
 
 
 def _line(d, s, pts, width):
-    d.line([(x * s, y * s) for x, y in pts], fill=255, width=int(round(width * s)))
+    d.line(_pts(s, pts), fill=255, width=int(round(width * s)))
 
 
-def glyph_tray(d, s, ox, oy):
+def glyph_tray(d, s, k, ox, oy):
     # arrow going down into an open tray
-    _line(d, s, [(14 + ox, 5 + oy), (14 + ox, 14 + oy)], 2)
-    d.polygon([((9.5 + ox) * s, (11 + oy) * s), ((18.5 + ox) * s, (11 + oy) * s),
-               ((14 + ox) * s, (16.5 + oy) * s)], fill=255)
-    _line(d, s, [(7.5 + ox, 15 + oy), (7.5 + ox, 19.5 + oy), (20.5 + ox, 19.5 + oy),
-                 (20.5 + ox, 15 + oy)], 1.6)
+    p = _at(k, ox, oy)
+    _line(d, s, [p(14, 5), p(14, 14)], 2 * k)
+    d.polygon(_pts(s, [p(9.5, 11), p(18.5, 11), p(14, 16.5)]), fill=255)
+    _line(d, s, [p(7.5, 15), p(7.5, 19.5), p(20.5, 19.5), p(20.5, 15)], 1.6 * k)
 
 
-def glyph_minimise(d, s, ox, oy):
-    d.rectangle([(9 + ox) * s, (16 + oy) * s, (19 + ox) * s, (18 + oy) * s], fill=255)
+def glyph_minimise(d, s, k, ox, oy):
+    p = _at(k, ox, oy)
+    d.rectangle(_pts(s, [p(9, 16), p(19, 18)]), fill=255)
 
 
-def glyph_maximise(d, s, ox, oy):
-    x0, y0, x1, y1 = 8.5 + ox, 7.5 + oy, 19.5 + ox, 17.5 + oy
-    d.rectangle([x0 * s, y0 * s, x1 * s, y1 * s], outline=255, width=int(1.4 * s))
-    d.rectangle([x0 * s, y0 * s, x1 * s, (y0 + 2.6) * s], fill=255)
+def glyph_maximise(d, s, k, ox, oy):
+    p = _at(k, ox, oy)
+    (x0, y0), (x1, y1) = p(8.5, 7.5), p(19.5, 17.5)
+    d.rectangle([x0 * s, y0 * s, x1 * s, y1 * s], outline=255, width=int(1.4 * k * s))
+    d.rectangle([x0 * s, y0 * s, x1 * s, (y0 + 2.6 * k) * s], fill=255)
 
 
-def glyph_close(d, s, ox, oy):
-    _line(d, s, [(9.5 + ox, 7.5 + oy), (18.5 + ox, 16.5 + oy)], 2.2)
-    _line(d, s, [(18.5 + ox, 7.5 + oy), (9.5 + ox, 16.5 + oy)], 2.2)
+def glyph_close(d, s, k, ox, oy):
+    p = _at(k, ox, oy)
+    _line(d, s, [p(9.5, 7.5), p(18.5, 16.5)], 2.2 * k)
+    _line(d, s, [p(18.5, 7.5), p(9.5, 16.5)], 2.2 * k)
 
 
-def glyph_blank(d, s, ox, oy):
+def glyph_blank(d, s, k, ox, oy):
     # the spare caption glyph: a small lozenge
-    cx, cy, r = 14 + ox, 12.5 + oy, 3
+    (cx, cy), r = _at(k, ox, oy)(14, 12.5), 3 * k
     d.polygon([(cx * s, (cy - r) * s), ((cx + r) * s, cy * s), (cx * s, (cy + r) * s),
-               ((cx - r) * s, cy * s)], outline=255, width=s)
+               ((cx - r) * s, cy * s)], outline=255, width=int(round(s * k)))
 
 
-def glyph_toggle(d, s, ox, oy):
-    d.polygon([((5.5 + ox) * s, (7.5 + oy) * s), ((14.5 + ox) * s, (7.5 + oy) * s),
-               ((10 + ox) * s, (12.5 + oy) * s)], fill=255)
+def glyph_toggle(d, s, k, ox, oy):
+    p = _at(k, ox, oy)
+    d.polygon(_pts(s, [p(5.5, 7.5), p(14.5, 7.5), p(10, 12.5)]), fill=255)
 
 
-def glyph_envelope(d, s, ox, oy):
-    x0, y0, x1, y1 = 5.5 + ox, 7.5 + oy, 18.5 + ox, 16.5 + oy
-    d.rectangle([x0 * s, y0 * s, x1 * s, y1 * s], outline=255, width=int(1.3 * s))
-    _line(d, s, [(x0 + 0.4, y0 + 0.4), (12 + ox, 12.6 + oy), (x1 - 0.4, y0 + 0.4)], 1.3)
+def glyph_envelope(d, s, k, ox, oy):
+    p = _at(k, ox, oy)
+    (x0, y0), (x1, y1) = p(5.5, 7.5), p(18.5, 16.5)
+    d.rectangle([x0 * s, y0 * s, x1 * s, y1 * s], outline=255, width=int(1.3 * k * s))
+    e = 0.4 * k
+    _line(d, s, [(x0 + e, y0 + e), p(12, 12.6), (x1 - e, y0 + e)], 1.3 * k)
 
 
 # ---------------------------------------------------------------- bitmaps
 
-def make_band():
-    return band_image(BAND_W)
+def make_band(sc):
+    return band_image(sc, sc.n(BAND_W))
 
 
-def make_logo():
-    w = 224
+def make_logo(sc):
+    k = sc.k
+    w = sc.n(224)
     # the strip's own ground, so the logo runs on into the band seamlessly;
     # the lozenge chain fades in towards the logo's right end
-    img = band_image(w, pattern_fade=lambda x: max(0.0, min(1.0, (x - 184) / 36.0)))
-    over(img, emblem_rgba(40), (5, 5))
+    img = band_image(sc, w, pattern_fade=lambda x: max(0.0, min(1.0, (sc.src(x) - 184) / 36.0)))
+    over(img, emblem_rgba(sc.n(40)), (sc.n(5), sc.n(5)))
     # title lettering: gold gradient, dark outline, soft glow
     # 21 px keeps the lettering left of x 172, clear of the close button where
-    # the web page panel tiles this bitmap as its header
-    fnt = title_font(21)
+    # the web page panel tiles this bitmap as its header; rounding the size
+    # down keeps it there at every scale
+    fnt = title_font(21 * sc.pct // 100)
     text = "QuarrionOL"
-    xy = (51, text_origin(w, 30, text, fnt)[1] + 1)
-    glow = text_mask(img.size, text, fnt, xy, stroke=2).filter(ImageFilter.GaussianBlur(2.5))
+    xy = (sc.n(51), text_origin(w, sc.n(30), text, fnt)[1] + sc.n(1))
+    glow = text_mask(img.size, text, fnt, xy, stroke=sc.n(2)).filter(ImageFilter.GaussianBlur(2.5 * k))
     paint(img, (150, 104, 44), scale_mask(glow, 0.45))
-    paint(img, (10, 7, 4), text_mask(img.size, text, fnt, (xy[0] + 1, xy[1] + 1), stroke=1))
-    fill = vgradient(w, BAND_H, lambda y: mix(GOLD_LIGHT, (176, 140, 74),
-                                              (y - xy[1] - 4) / 18.0))
+    paint(img, (10, 7, 4), text_mask(img.size, text, fnt, (xy[0] + sc.n(1), xy[1] + sc.n(1)),
+                                     stroke=sc.n(1)))
+    fill = vgradient(w, img.height, lambda y: mix(GOLD_LIGHT, (176, 140, 74),
+                                                  (y - xy[1] - 4 * k) / (18.0 * k)))
     paint(img, fill, text_mask(img.size, text, fnt, xy))
     # a fine rule leading to the ornament that sits at (135, 25)
-    rule = Image.new("L", (w, 1))
-    rule.putdata([int(210 * max(0.0, min(1.0, (x - 52) / 50.0))) if 52 <= x <= 131 else 0
-                  for x in range(w)])
-    img.paste(Image.new("RGB", (w, 1), (150, 118, 70)), (0, 33), rule)
-    dark = Image.new("L", (w, 1))
-    dark.putdata([int(v * 0.7) for v in rule.getdata()])
-    img.paste(Image.new("RGB", (w, 1), (2, 1, 0)), (0, 34), dark)
+    first, last = sc.n(52), sc.n(132) - 1
+
+    def rule(x):
+        return int(210 * max(0.0, min(1.0, (sc.src(x) - 52) / 50.0))) if first <= x <= last else 0
+    hrule(img, sc, 33, rule, (150, 118, 70))
+    hrule(img, sc, 34, lambda x: int(rule(x) * 0.7), (2, 1, 0))
     return img
 
 
-def make_ornament(logo):
+def make_ornament(sc, logo):
     """Bitmap 161, drawn over the logo at (135, 25): a small gold gem."""
-    img = logo.crop((135, 25, 151, 42))
+    k = sc.k
+    x, y = sc.n(135), sc.n(25)
+    img = logo.crop((x, y, x + sc.n(16), y + sc.n(17)))
     w, h = img.size
-    cx, cy = 7.5, 8.5
+    cx, cy = 7.5 * k, 8.5 * k
 
     def gem(d, s):
-        d.polygon([(cx * s, 1.5 * s), ((cx + 5.5) * s, cy * s), (cx * s, 15.5 * s),
-                   ((cx - 5.5) * s, cy * s)], fill=255)
+        d.polygon([(cx * s, 1.5 * k * s), ((cx + 5.5 * k) * s, cy * s), (cx * s, 15.5 * k * s),
+                   ((cx - 5.5 * k) * s, cy * s)], fill=255)
     outer = ss_mask(w, h, gem)
     paint(img, vgradient(w, h, lambda y: mix(GOLD_LIGHT, GOLD_DEEP, y / h)), outer)
     inner = ss_mask(w, h, lambda d, s: d.polygon(
-        [(cx * s, 4 * s), ((cx + 3.2) * s, cy * s), (cx * s, 13 * s), ((cx - 3.2) * s, cy * s)],
-        fill=255))
+        [(cx * s, 4 * k * s), ((cx + 3.2 * k) * s, cy * s), (cx * s, 13 * k * s),
+         ((cx - 3.2 * k) * s, cy * s)], fill=255))
     paint(img, vgradient(w, h, lambda y: mix((110, 80, 44), (44, 30, 16), y / h)), inner)
     hi = ss_mask(w, h, lambda d, s: d.polygon(
-        [(cx * s, 4 * s), ((cx + 3.2) * s, cy * s), (cx * s, cy * s)], fill=255))
+        [(cx * s, 4 * k * s), ((cx + 3.2 * k) * s, cy * s), (cx * s, cy * s)], fill=255))
     paint(img, (236, 210, 150), scale_mask(hi, 0.75))
     return img
 
 
-def framed_panel(w, h, header=0):
-    """A dark panel with a bronze frame, corner brackets and an optional header band."""
-    img = vgradient(w, h, lambda y: mix((20, 16, 11), (7, 6, 4), y / h))
+def framed_panel(sc, w, h, header=0):
+    """A dark panel of 1x size w x h with a bronze frame, corner brackets and
+    an optional header band."""
+    W, H = sc.n(w), sc.n(h)
+    img = vgradient(W, H, lambda y: mix((20, 16, 11), (7, 6, 4), y / H))
     if header:
-        hdr = vgradient(w, header, lambda y: mix((48, 37, 24), (16, 12, 8), y / header))
+        hh = sc.n(header)
+        hdr = vgradient(W, hh, lambda y: mix((48, 37, 24), (16, 12, 8), y / hh))
         img.paste(hdr, (0, 0))
     d = ImageDraw.Draw(img)
-    d.rectangle([0, 0, w - 1, h - 1], outline=FRAME)
-    d.rectangle([1, 1, w - 2, h - 2], outline=(40, 30, 20))
-    d.rectangle([3, 3, w - 4, h - 4], outline=(64, 49, 33))
+    outline(d, sc, 0, 0, w - 1, h - 1, FRAME)
+    outline(d, sc, 1, 1, w - 2, h - 2, (40, 30, 20))
+    outline(d, sc, 3, 3, w - 4, h - 4, (64, 49, 33))
     if header:
-        d.line([(4, header), (w - 5, header)], fill=(92, 70, 46))
-        d.line([(4, header + 1), (w - 5, header + 1)], fill=(4, 3, 2))
+        d.rectangle(sc.box(4, header, w - 5, header), fill=(92, 70, 46))
+        d.rectangle(sc.box(4, header + 1, w - 5, header + 1), fill=(4, 3, 2))
     # gold corner brackets
     arm = 10
     for (x, y, sx, sy) in [(3, 3, 1, 1), (w - 4, 3, -1, 1), (3, h - 4, 1, -1), (w - 4, h - 4, -1, -1)]:
-        d.line([(x, y), (x + sx * arm, y)], fill=GOLD)
-        d.line([(x, y), (x, y + sy * arm)], fill=GOLD)
-        d.point((x + sx, y + sy), fill=GOLD_DEEP)
+        d.rectangle(sc.box(x, y, x + sx * arm, y), fill=GOLD)
+        d.rectangle(sc.box(x, y, x, y + sy * arm), fill=GOLD)
+        d.rectangle(sc.box(x + sx, y + sy, x + sx, y + sy), fill=GOLD_DEEP)
     return img
 
 
-def header_mark(img, x, y, text, size=12):
-    """A small lozenge and a caption in the header band."""
-    em = emblem_rgba(13, ring=False)
-    over(img, em, (x, y))
-    fnt = cjk(size)
-    tx, ty = text_origin(0, 13, text, fnt)
-    draw_text(img, text, fnt, (x + 18, y + ty), GOLD, (0, 0, 0))
+def header_mark(sc, img, x, y, text, size=12):
+    """A small lozenge and a caption in the header band, at 1x (x, y)."""
+    em = emblem_rgba(sc.n(13), ring=False)
+    over(img, em, (sc.n(x), sc.n(y)))
+    fnt = cjk(sc.n(size))
+    tx, ty = text_origin(0, sc.n(13), text, fnt)
+    draw_text(img, text, fnt, (sc.n(x + 18), sc.n(y) + ty), GOLD, (0, 0, 0), sc.n(1))
 
 
-def make_server_panel():
-    w, h = 299, 66
-    img = framed_panel(w, h, header=22)
-    header_mark(img, 10, 5, "服务器列表")
-    fnt = cjk(13)
+def make_server_panel(sc):
+    img = framed_panel(sc, 299, 66, header=22)
+    header_mark(sc, img, 10, 5, "服务器列表")
+    fnt = cjk(sc.n(13))
     text = "服务器："
     l, t, r, b = fnt.getbbox(text)
-    x = 96 - (r - l) - l
-    y = text_origin(0, 0, text, fnt, cy=44.5)[1]
-    draw_text(img, text, fnt, (x, y), GOLD, (0, 0, 0))
+    x = sc.r(96) - (r - l) - l
+    y = text_origin(0, 0, text, fnt, cy=44.5 * sc.k)[1]
+    draw_text(img, text, fnt, (x, y), GOLD, (0, 0, 0), sc.n(1))
     return img
 
 
-def make_dialog_panel():
-    w, h = 351, 166
-    img = framed_panel(w, h, header=34)
-    em = emblem_rgba(18, ring=False)
-    over(img, em, (12, 8))
+def make_dialog_panel(sc):
+    img = framed_panel(sc, 351, 166, header=34)
+    em = emblem_rgba(sc.n(18), ring=False)
+    over(img, em, (sc.n(12), sc.n(8)))
     # a fading rule in the header, right of the emblem
-    rule = Image.new("L", (w, 1))
-    rule.putdata([int(170 * max(0.0, 1 - abs(x - 150) / 120.0)) if 36 <= x <= 270 else 0
-                  for x in range(w)])
-    img.paste(Image.new("RGB", (w, 1), (150, 118, 70)), (0, 17), rule)
+    first, last = sc.n(36), sc.n(271) - 1
+    hrule(img, sc, 17, lambda x: int(170 * max(0.0, 1 - abs(sc.src(x) - 150) / 120.0))
+          if first <= x <= last else 0, (150, 118, 70))
     return img
 
 
-def make_web_button(state):
-    """Bitmap 143..145: only the top-left 24 x 24 is shown on screen."""
-    w, h = 92, 29
-    ground = band_rows_from(19)
+def make_web_button(sc, state):
+    """Bitmap 143..145: only the top-left 24 x 24 (at 1x) is shown on screen."""
+    w, h = sc.n(92), sc.n(29)
+    ground = band_rows_from(sc, 19)
     img = vgradient(w, h, ground)
-    icon = glyph_button(24, 24, state, ground, glyph_envelope)
+    icon = glyph_button(sc, 24, 24, state, ground, glyph_envelope)
     img.paste(icon, (0, 0))
     look = STATE_LOOK[state]
-    fnt = cjk(13)
-    x, y = text_origin(0, 24, "网页", fnt)
-    d = 1 if state == PRESSED else 0
-    draw_text(img, "网页", fnt, (30 + d, y + d), look["ink"], look["shadow"])
+    fnt = cjk(sc.n(13))
+    x, y = text_origin(0, sc.n(24), "网页", fnt)
+    d = sc.n(1) if state == PRESSED else 0
+    draw_text(img, "网页", fnt, (sc.n(30) + d, y + d), look["ink"], look["shadow"], sc.n(1))
     return img
 
 
-def build_bitmaps():
+def build_bitmaps(sc):
     bmps = {}
-    logo = make_logo()
+    logo = make_logo(sc)
     bmps[132] = logo
-    bmps[133] = make_band()
-    caption = band_rows_from(19)
+    bmps[133] = make_band(sc)
+    caption = band_rows_from(sc, 19)
     for base, w, text in [(134, 64, "官网"), (137, 64, "论坛"), (140, 80, "游戏设置")]:
         for st in (NORMAL, HOVER, PRESSED):
-            bmps[base + st] = label_button(w, 29, text, st, caption)
+            bmps[base + st] = label_button(sc, w, 29, text, st, caption)
     for st in (NORMAL, HOVER, PRESSED):
-        bmps[143 + st] = make_web_button(st)
-    top = band_rows_from(1)
+        bmps[143 + st] = make_web_button(sc, st)
+    top = band_rows_from(sc, 1)
     for base, glyph in [(146, glyph_tray), (149, glyph_blank), (152, glyph_minimise),
                         (155, glyph_maximise), (158, glyph_close)]:
         for st in (NORMAL, HOVER, PRESSED):
-            bmps[base + st] = glyph_button(28, 25, st, top, glyph, danger=(base == 158))
-    bmps[161] = make_ornament(logo)
+            bmps[base + st] = glyph_button(sc, 28, 25, st, top, glyph, danger=(base == 158))
+    bmps[161] = make_ornament(sc, logo)
     panel_ground = lambda y: (12, 10, 7)
     for base, text in [(162, "取消"), (165, "关闭"), (168, "确定")]:
         for st in (NORMAL, HOVER, PRESSED):
-            bmps[base + st] = label_button(60, 23, text, st, panel_ground)
+            bmps[base + st] = label_button(sc, 60, 23, text, st, panel_ground)
     for st in (NORMAL, HOVER, PRESSED):
-        bmps[171 + st] = glyph_button(20, 19, st, band_rows_from(25), glyph_toggle)
-    bmps[174] = make_server_panel()
-    bmps[175] = make_dialog_panel()
+        bmps[171 + st] = glyph_button(sc, 20, 19, st, band_rows_from(sc, 25), glyph_toggle)
+    bmps[174] = make_server_panel(sc)
+    bmps[175] = make_dialog_panel(sc)
     return bmps
 
 
+# 1x sizes; every other scale is scaled() of these
 EXPECTED_SIZES = {132: (224, 50), 133: (51, 50), 161: (16, 17), 174: (299, 66), 175: (351, 166)}
 for _i in range(134, 140):
     EXPECTED_SIZES[_i] = (64, 29)
@@ -577,15 +702,21 @@ def write(path, data):
 
 # ---------------------------------------------------------------- icon
 
+ICON_SIZES = (16, 20, 24, 32, 40, 48)
+# per size: corner radius, frame width and emblem size, in pixels
+ICON_LOOK = {16: (2, 1, 14), 20: (3, 1, 18), 24: (3, 2, 20), 32: (5, 2, 26), 40: (6, 2, 32),
+             48: (7, 2, 38)}
+
+
 def make_icon(size):
-    img = Image.new("RGBA", (size, size), (0, 0, 0, 0))
+    """The icon at one of ICON_SIZES; up to 20 px the emblem takes its simple form."""
     s = 8
     big = size * s
-    rad = {16: 2, 32: 5, 48: 7}[size] * s
+    rad, bw, em_size = ICON_LOOK[size]
+    rad, bw = rad * s, bw * s
     plate_mask = Image.new("L", (big, big), 0)
     ImageDraw.Draw(plate_mask).rounded_rectangle([0, 0, big - 1, big - 1], radius=rad, fill=255)
     inner_mask = Image.new("L", (big, big), 0)
-    bw = s if size == 16 else 2 * s
     ImageDraw.Draw(inner_mask).rounded_rectangle([bw, bw, big - 1 - bw, big - 1 - bw],
                                                  radius=max(1, rad - bw), fill=255)
     rgb = Image.new("RGB", (big, big), FRAME)
@@ -594,8 +725,7 @@ def make_icon(size):
     alpha = plate_mask.resize((size, size), Image.BOX)
     img = rgb.convert("RGBA")
     img.putalpha(alpha)
-    em_size = {16: 14, 32: 26, 48: 38}[size]
-    em = emblem_rgba(em_size, simple=(size == 16))
+    em = emblem_rgba(em_size, simple=(size <= 20))
     off = (size - em_size) // 2
     img.alpha_composite(em, (off, off))
     return img
@@ -777,10 +907,39 @@ def make_splash():
 
 # ---------------------------------------------------------------- contact sheet
 
-def contact_sheet(bmps, icons, splash, path):
-    """A preview of every bitmap, and of the title strip and panels as composed."""
-    W = 1140
-    sheet = Image.new("RGB", (W, 1700), (36, 36, 40))
+def title_strip(bmps, sc, strip_w=1024):
+    """The title strip of a window 1x strip_w wide, as the window paints it at scale sc
+    (forum hovered, close pressed, player name and server name as text)."""
+    n = sc.n
+    w = n(strip_w)
+    strip = Image.new("RGB", (w, n(BAND_H)))
+    for x in range(0, w, bmps[133].width):
+        strip.paste(bmps[133], (x, 0))
+    strip.paste(bmps[132], (0, 0))
+    for bid, x, yy, right in [(134, 366, 19, True), (137, 283, 19, True), (140, 209, 19, True),
+                              (143, 500, 19, True), (147, 118, 1, True), (152, 89, 1, True),
+                              (155, 61, 1, True), (160, 33, 1, True), (161, 135, 25, False),
+                              (171, 300, 25, False)]:
+        im = bmps[bid]
+        if bid == 143:
+            im = im.crop((0, 0, n(24), n(24)))
+        strip.paste(im, (n(strip_w - x) if right else n(x), n(yy)))
+    sd = ImageDraw.Draw(strip)
+    fnt = cjk(n(12))
+    for text, x, yy in [("欢迎光临！张三", 154, 28), ("一区 青龙", strip_w - 470, 29)]:
+        l, t, r, b = fnt.getbbox(text)
+        x, yy = n(x), n(yy)
+        sd.rectangle([x, yy + t, x + r, yy + b], fill=(0, 0, 0))
+        sd.text((x, yy), text, font=fnt, fill=GOLD)
+    return strip
+
+
+def contact_sheet(sets, icons, splash, path):
+    """A preview of every bitmap at every scale, and of the title strip and
+    panels as composed."""
+    bmps = sets[100]
+    W = 1640
+    sheet = Image.new("RGB", (W, 6000), (36, 36, 40))
     d = ImageDraw.Draw(sheet)
     small = cjk(12)
     y = 10
@@ -788,46 +947,36 @@ def contact_sheet(bmps, icons, splash, path):
     def caption(x, yy, text):
         d.text((x, yy), text, font=small, fill=(220, 220, 220))
 
-    # title strip of a 1024-pixel wide window, as the window paints it
-    strip_w = 1024
-    strip = Image.new("RGB", (strip_w, 50))
-    for x in range(0, strip_w, BAND_W):
-        strip.paste(bmps[133], (x, 0))
-    strip.paste(bmps[132], (0, 0))
-    for ids, x, yy, right in [((134,), 366, 19, True), ((137,), 283, 19, True),
-                              ((140,), 209, 19, True), ((143,), 500, 19, True),
-                              ((147,), 118, 1, True), ((152,), 89, 1, True),
-                              ((155,), 61, 1, True), ((160,), 33, 1, True),
-                              ((161,), 135, 25, False), ((171,), 300, 25, False)]:
-        im = bmps[ids[0]]
-        if ids[0] == 143:
-            im = im.crop((0, 0, 24, 24))
-        strip.paste(im, (strip_w - x if right else x, yy))
-    sd = ImageDraw.Draw(strip)
-    for text, x, yy in [("欢迎光临！张三", 154, 28), ("一区 青龙", strip_w - 470, 29)]:
-        l, t, r, b = small.getbbox(text)
-        sd.rectangle([x, yy + t, x + r, yy + b], fill=(0, 0, 0))
-        sd.text((x, yy), text, font=small, fill=GOLD)
     caption(10, y, "title strip, 1024 wide (forum hovered, close pressed, player name and server name as text)")
     y += 18
-    sheet.paste(strip, (10, y))
+    sheet.paste(title_strip(bmps, ONE), (10, y))
     y += 60
+    caption(10, y, "the same at 200 %, left and right halves")
+    y += 18
+    big = title_strip(sets[200], Scale(200))
+    half = big.width // 2
+    sheet.paste(big.crop((0, 0, half, big.height)), (10, y))
+    sheet.paste(big.crop((half, 0, big.width, big.height)), (10, y + big.height + 4))
+    y += 2 * big.height + 24
 
-    # every bitmap at 2x
+    # every bitmap at 100, 150 and 200 %, side by side
+    caption(10, y, "every bitmap at " + ", ".join("%d %%" % p for p in SCALES))
+    y += 22
     x = 10
     row_h = 0
     for bid in sorted(bmps):
-        if bid in (174, 175):
-            continue
-        im = bmps[bid]
-        big = im.resize((im.width * 2, im.height * 2), Image.NEAREST)
-        if x + big.width + 10 > W:
+        ims = [sets[pct][bid] for pct in SCALES]
+        gw = sum(im.width for im in ims) + 6 * (len(ims) - 1)
+        if x + gw + 10 > W:
             x, y = 10, y + row_h + 22
             row_h = 0
         caption(x, y, str(bid))
-        sheet.paste(big, (x, y + 16))
-        x += big.width + 12
-        row_h = max(row_h, big.height + 16)
+        gx = x
+        for im in ims:
+            sheet.paste(im, (gx, y + 16))
+            gx += im.width + 6
+        x += gw + 16
+        row_h = max(row_h, max(im.height for im in ims) + 16)
     y += row_h + 28
 
     # panels as composed
@@ -882,19 +1031,24 @@ def main():
     ap.add_argument("--sheet", help="also write a contact sheet PNG to this path")
     args = ap.parse_args()
 
-    bmps = build_bitmaps()
-    for bid, im in sorted(bmps.items()):
-        if im.size != EXPECTED_SIZES[bid]:
-            sys.exit("make_art: bitmap %d is %r, expected %r" % (bid, im.size, EXPECTED_SIZES[bid]))
-        write(os.path.join(HERE, "bmp", "%d.bmp" % bid), bmp_bytes(im))
-    icons = [make_icon(s) for s in (16, 32, 48)]
+    sets = {pct: build_bitmaps(Scale(pct)) for pct in SCALES}
+    for pct, bmps in sorted(sets.items()):
+        folder = os.path.join(HERE, "bmp", *([] if pct == 100 else [str(pct)]))
+        for bid, im in sorted(bmps.items()):
+            want = tuple(scaled(v, pct) for v in EXPECTED_SIZES[bid])
+            if im.size != want:
+                sys.exit("make_art: bitmap %d at %d %% is %r, expected %r" % (bid, pct, im.size, want))
+            write(os.path.join(folder, "%d.bmp" % bid), bmp_bytes(im))
+    bmps = sets[100]
+    icons = [make_icon(s) for s in ICON_SIZES]
     write(os.path.join(HERE, "TarvoLaunch.ico"), ico_bytes(icons))
     splash = make_splash()
     splash.save(os.path.join(HERE, "bg.jpg"), "JPEG", quality=90, optimize=False,
                 progressive=False, subsampling=0)
     if args.sheet:
-        contact_sheet(bmps, icons, splash, args.sheet)
-    print("make_art: wrote %d bitmaps, TarvoLaunch.ico and bg.jpg" % len(bmps))
+        contact_sheet(sets, icons, splash, args.sheet)
+    print("make_art: wrote %d bitmaps at each of %s %%, TarvoLaunch.ico and bg.jpg"
+          % (len(bmps), ", ".join(map(str, SCALES))))
 
 
 if __name__ == "__main__":

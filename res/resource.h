@@ -73,6 +73,10 @@
 #define IDB_SERVER_LIST_PANEL       174   /* 299 x 66 */
 #define IDB_DIALOG_PANEL            175   /* 351 x 166, settings and exit panels */
 
+/* Bitmap id N drawn for 150 % and 200 % displays is N + these (rounded-half-up sizes) */
+#define IDB_SCALE_150_OFFSET        1000
+#define IDB_SCALE_200_OFFSET        2000
+
 /* Controls of the launcher window (template 102) */
 #define IDC_PLAYER_NAME             1003
 #define IDC_PROGRESS_TEXT           1018

@@ -1,5 +1,7 @@
 #include "window/skin_button_win.h"
+#include "framework/dpi_win.h"
 #include "window/rect_win.h"
+#include "window/skin_bitmap_win.h"
 
 #include <atomic>
 
@@ -11,13 +13,30 @@ std::atomic<long> g_blitCount{0};
 
 CSkinButton::CSkinButton(tarvo::CWnd* owner, int index)
     : owner_(owner), index_(index), row_(buttonRow(index)) {
+    if (owner_ && owner_->m_hWnd) dpi_ = tarvo::windowDpi(owner_->m_hWnd);
+    LoadForDpi();
+}
+
+void CSkinButton::LoadForDpi() {
     // The normal image gives the button its size; the hover and pressed
     // images wait for their first use, so that a window full of buttons
     // shows without loading images nobody has pointed at yet.
-    bitmaps_[kButtonNormal] = tarvo::loadBitmapResource(row_.normal);
+    for (int state = 0; state < 3; ++state) {
+        bitmaps_[state].reset();
+        loaded_[state] = false;
+    }
+    bitmaps_[kButtonNormal] = tarvo::loadSkinBitmap(row_.normal, dpi_);
     loaded_[kButtonNormal] = true;
     const SIZE normal = tarvo::bitmapSize(bitmaps_[kButtonNormal].get());
-    size_ = buttonImageSize(index, Size{normal.cx, normal.cy});
+    size_ = buttonImageSize(index_, Size{normal.cx, normal.cy}, dpi_);
+}
+
+void CSkinButton::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    painter_.paintState(state_.state);  // where it was
+    dpi_ = dpi;
+    LoadForDpi();
+    painter_.paintState(state_.state);  // where it is now
 }
 
 CSkinButton::~CSkinButton() = default;
@@ -30,14 +49,14 @@ Rect CSkinButton::DrawRect() const {
     const HWND ownerWindow = owner_ ? owner_->m_hWnd : nullptr;
     RECT client{};
     if (ownerWindow) ::GetClientRect(ownerWindow, &client);
-    return buttonDrawRect(row_, size_, toRect(client));
+    return buttonDrawRect(row_, size_, toRect(client), dpi_);
 }
 
 Rect CSkinButton::HitBox() const {
     const HWND ownerWindow = owner_ ? owner_->m_hWnd : nullptr;
     RECT window{};
     if (ownerWindow) ::GetWindowRect(ownerWindow, &window);
-    return buttonHitBox(index_, row_, size_, toRect(window));
+    return buttonHitBox(index_, row_, size_, toRect(window), dpi_);
 }
 
 HBITMAP CSkinButton::Bitmap(int state) {
@@ -45,7 +64,7 @@ HBITMAP CSkinButton::Bitmap(int state) {
     if (!loaded_[state]) {
         loaded_[state] = true;  // a failed load is not retried
         const int ids[3] = {row_.normal, row_.hover, row_.pressed};
-        bitmaps_[state] = tarvo::loadBitmapResource(ids[state]);
+        bitmaps_[state] = tarvo::loadSkinBitmap(ids[state], dpi_);
     }
     return bitmaps_[state].get();
 }

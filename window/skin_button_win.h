@@ -29,8 +29,15 @@ public:
     void SetVisible(bool visible);
     int State() const { return state_.state; }
 
-    // The drawn and hit size: the normal bitmap's size (24 x 24 for button 3).
+    // The drawn and hit size: the normal bitmap's size at the owner's DPI
+    // (24 x 24 logical pixels for button 3).
     Size ImageSize() const { return size_; }
+    // The DPI the button draws and answers hits at: its owner's.
+    int Dpi() const { return dpi_; }
+    // The owner's DPI changed: the bitmaps are loaded again for it.
+    void SetDpi(int dpi);
+    // The normal look's bitmap as loaded for the DPI.
+    HBITMAP NormalBitmap() { return Bitmap(kButtonNormal); }
     // Where the image goes in the owner's client area, and the box that
     // answers hits in screen coordinates, for the owner's current size.
     Rect DrawRect() const;
@@ -52,6 +59,8 @@ private:
     };
 
     bool Inside(POINT screenPoint) const;
+    // Loads the normal bitmap for the DPI and takes the button's size from it.
+    void LoadForDpi();
     // A state's bitmap, loaded on first use; null when it cannot be loaded.
     HBITMAP Bitmap(int state);
 
@@ -62,5 +71,6 @@ private:
     tarvo::Bitmap bitmaps_[3];
     bool loaded_[3] = {};
     Size size_;
+    int dpi_ = 96;
     Painter painter_{*this};
 };

@@ -13,6 +13,11 @@ void TrayIcon::prepare(HWND window, UINT id, UINT callbackMessage, HICON icon, c
     prepared_ = true;
 }
 
+void TrayIcon::setIcon(HICON icon) {
+    data_.hIcon = icon;
+    if (present_) notify_(NIM_MODIFY, &data_);
+}
+
 void TrayIcon::add() {
     wanted_ = true;
     if (notify_(NIM_ADD, &data_)) present_ = true;

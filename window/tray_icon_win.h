@@ -23,6 +23,9 @@ public:
     // The tip is wide text, so that it reads right on every system.
     void prepare(HWND window, UINT id, UINT callbackMessage, HICON icon, const std::wstring& tip);
 
+    // Another picture (a new DPI): the shown icon changes at once.
+    void setIcon(HICON icon);
+
     // The icon is wanted from now on; shown when the shell accepts it.
     void add();
     // The icon is neither wanted nor shown any more.

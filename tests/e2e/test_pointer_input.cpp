@@ -1,43 +1,59 @@
 // The launcher's caption under real pointer input: X events on the display,
 // through Wine's input handling into the launcher's input queue, as a
-// player's hand gives them. The suite runs on the bare X server and again
-// with a window manager on its own display (TARVO_EXPECT_WINDOW_MANAGER=1).
+// player's hand gives them. The suite runs on the bare X server, again with a
+// window manager on its own display (TARVO_EXPECT_WINDOW_MANAGER=1), and on
+// displays scaled to 144 and 192 dpi (TARVO_EXPECT_DPI), where every place
+// below is its 96-dpi figure scaled.
 #include "e2e/launcher_run_win.h"
 
 #include <gtest/gtest.h>
 
+#include "res/resource.h"
 #include "support/pointer_input_win.h"
 
+#include <cstdlib>
 #include <ostream>
 
 namespace {
 
 using namespace tarvo_test;
 
+// A 96-dpi figure on this display.
+int px(int logical) {
+    static const int dpi = std::atoi(envOr("TARVO_EXPECT_DPI", "96").c_str());
+    return MulDiv(logical, dpi > 0 ? dpi : 96, 96);
+}
+
 // The full-size placement: (0, 0), the screen's width and the work height
 // (the screen less the launcher's 32-pixel taskbar allowance: neither display
 // has a taskbar).
 RECT fullSize() {
-    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) - 32};
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) - px(32)};
 }
 
 // The restored placement: 1024 x 738 centred in the work area.
 RECT restoredSize() {
     const RECT full = fullSize();
-    const LONG left = (full.right - 1024) / 2;
-    const LONG top = (full.bottom - 738) / 2;
-    return RECT{left, top, left + 1024, top + 738};
+    const LONG left = (full.right - px(1024)) / 2;
+    const LONG top = (full.bottom - px(738)) / 2;
+    return RECT{left, top, left + px(1024), top + px(738)};
+}
+
+// The middle of a caption button of w x h at x pixels from the window's
+// right edge and y down.
+POINT rightAnchored(const RECT& window, int x, int y, int w, int h) {
+    return POINT{window.right - px(x) + px(w) / 2, window.top + px(y) + px(h) / 2};
 }
 
 // Caption button 6 (full size / restored size): 28 x 25 at 61 pixels from
 // the window's right edge, one pixel down. Its middle:
 POINT sizeButton(const RECT& window) {
-    return POINT{window.right - 61 + 14, window.top + 1 + 12};
+    return rightAnchored(window, 61, 1, 28, 25);
 }
 
 // A point of the caption strip where no button, label or child window is.
 POINT bareCaption(const RECT& window) {
-    return POINT{window.left + 300, window.top + 10};
+    return POINT{window.left + px(300), window.top + px(10)};
 }
 
 class Pointer : public ::testing::Test {
@@ -148,6 +164,36 @@ TEST_F(Pointer, DoubleClickOnTheCaptionTogglesTheSize) {
     ASSERT_TRUE(pointerDoubleClick(caption.x, caption.y));
     ASSERT_TRUE(reaches(fullSize()));
     EXPECT_TRUE(staysAtWhilePointerMoves(fullSize()));
+}
+
+// The settings and exit buttons open their panels, whose own buttons close
+// them again, and the minimise button minimises: each where it is drawn.
+TEST_F(Pointer, CaptionAndPanelButtonsAnswerWhereTheyAreDrawn) {
+    const DWORD pid = launched_.pid();
+    const POINT settings = rightAnchored(windowRect(launcher_), 209, 19, 80, 29);
+    ASSERT_TRUE(pointerClick(settings.x, settings.y));
+    HWND panel = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (panel = visiblePanelWith(pid, IDC_BOSS_HOTKEY, launcher_)) != nullptr; }, 5000));
+    const POINT close = rightAnchored(windowRect(panel), 35, 5, 28, 25);
+    ASSERT_TRUE(pointerClick(close.x, close.y));
+    EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(panel); }, 5000)) << "the settings panel's close button";
+
+    const POINT exit = rightAnchored(windowRect(launcher_), 33, 1, 28, 25);
+    ASSERT_TRUE(pointerClick(exit.x, exit.y));
+    ASSERT_TRUE(waitUntil([&] { return (panel = visiblePanelWith(pid, IDC_EXIT_TEXT, launcher_)) != nullptr; }, 5000));
+    // The panel comes up in its place, at its size for the DPI.
+    RECT exitPanel{};
+    EXPECT_TRUE(waitUntil([&] {
+        exitPanel = windowRect(panel);
+        return exitPanel.right - exitPanel.left == px(290) && exitPanel.bottom - exitPanel.top == px(133);
+    }, 5000)) << "the exit panel is at " << describeRect(exitPanel);
+    const POINT cancel{exitPanel.left + px(170) + px(60) / 2, exitPanel.top + px(90) + px(23) / 2};
+    ASSERT_TRUE(pointerClick(cancel.x, cancel.y));
+    EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(panel); }, 5000)) << "the exit panel's cancel button";
+
+    const POINT minimise = rightAnchored(windowRect(launcher_), 89, 1, 28, 25);
+    ASSERT_TRUE(pointerClick(minimise.x, minimise.y));
+    EXPECT_TRUE(waitUntil([&] { return IsIconic(launcher_) != FALSE; }, 5000));
 }
 
 }  // namespace

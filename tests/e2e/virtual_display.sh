@@ -12,13 +12,14 @@ fixture_display() {
 
 # Starts Xvfb on `display` unless one serves it already, with the same
 # command line as wine-run's so that wine-run finds it running; its process
-# id goes to STATE/xvfb.pid.
+# id goes to STATE/xvfb.pid. The screen is 1280x1024 unless SCREEN says
+# another size.
 start_virtual_display() {
-  local display="$1" state="$2"
+  local display="$1" state="$2" screen="${3:-1280x1024}"
   local number="${display#:}"
   if [ ! -S "/tmp/.X11-unix/X$number" ] || ! pgrep -f "Xvfb $display( |$)" >/dev/null; then
     rm -f "/tmp/.X$number-lock" "/tmp/.X11-unix/X$number"
-    nohup Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 </dev/null &
+    nohup Xvfb "$display" -screen 0 "${screen}x24" -nolisten tcp >"$state/xvfb.log" 2>&1 </dev/null &
     echo $! >"$state/xvfb.pid"
     for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
   fi
