@@ -38,7 +38,8 @@ Bitmap loadSkinBitmap(int baseId, int dpi) {
     if (!bitmap.get()) return bitmap;
     // The set's size back to the 96-dpi size it was drawn from, then to this DPI.
     const SIZE loaded = bitmapSize(bitmap.get());
-    const Size logical{(loaded.cx * 100 + set / 2) / set, (loaded.cy * 100 + set / 2) / set};
+    const int setDpi = set * kBaseDpi / 100;
+    const Size logical{logicalFromDpi(loaded.cx, setDpi), logicalFromDpi(loaded.cy, setDpi)};
     const Size wanted = scaleToDpi(logical, dpi);
     if (wanted.cx == loaded.cx && wanted.cy == loaded.cy) return bitmap;
     if (wanted.cx <= 0 || wanted.cy <= 0) return bitmap;
