@@ -275,6 +275,10 @@ TEST_F(ScaledLayout, RestoredWindowTakesTheSuggestedPlace) {
     pumpMessages();
     EXPECT_TRUE(sameRect(windowRect(hwnd), suggested)) << describeRect(windowRect(hwnd));
     EXPECT_EQ(rectIn(launcher->gameHostPanel()->m_hWnd, hwnd).top, scaleToDpi(50, 120));
+    // Between artwork sets: the 150 % set scaled down to the bitmap's size at 120 dpi.
+    Pixels mainSite = Pixels::OfBitmap(launcher->captionButtons()[kButtonMainSite]->NormalBitmap());
+    EXPECT_EQ(mainSite.width(), 80);
+    EXPECT_EQ(mainSite.height(), 36);
 }
 
 }  // namespace
